@@ -1,0 +1,10 @@
+# The sanitizer presets set NORVO_SANITIZE; every target of the tree is built with it.
+if(NORVO_SANITIZE STREQUAL "address")
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+elseif(NORVO_SANITIZE STREQUAL "thread")
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+elseif(NOT NORVO_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "NORVO_SANITIZE must be empty, address or thread")
+endif()
