@@ -1,0 +1,33 @@
+// The real backend in one object: Init connects to the display and, when it can, installs the
+// loop and services; destroying the backend uninstalls them.
+#pragma once
+
+#include <memory>
+
+#include "platform/gtk/GtkClipboard.h"
+#include "platform/gtk/GtkDialogs.h"
+#include "platform/gtk/GtkLoop.h"
+#include "platform/gtk/GtkSound.h"
+#include "platform/gtk/GtkWindow.h"
+
+namespace platform::gtk {
+
+class TGtkBackend {
+ public:
+  // nullptr when there is no display to connect to.
+  static std::unique_ptr<TGtkBackend> Init();
+  ~TGtkBackend();
+
+  // The main window; the dialogs become modal to it.
+  std::unique_ptr<TGtkWindow> CreateMainWindow(WindowEvents& events, int clientWidth, int clientHeight);
+
+  TGtkLoop Loop;
+  TGtkClipboard Clip;
+  TGtkDialogs Dialog;
+  TGtkSound Audio;
+
+ private:
+  TGtkBackend();
+};
+
+}  // namespace platform::gtk

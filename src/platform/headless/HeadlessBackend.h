@@ -1,0 +1,29 @@
+// The whole test backend in one object: constructing it installs its loop and services,
+// destroying it uninstalls them. One per test; the constructing thread is the interface thread.
+#pragma once
+
+#include <memory>
+
+#include "platform/headless/HeadlessLoop.h"
+#include "platform/headless/HeadlessServices.h"
+#include "platform/headless/HeadlessWindow.h"
+
+namespace platform::headless {
+
+class THeadlessBackend {
+ public:
+  explicit THeadlessBackend(TClock clock = TClock::ckVirtual);
+  ~THeadlessBackend();
+  THeadlessBackend(const THeadlessBackend&) = delete;
+  THeadlessBackend& operator=(const THeadlessBackend&) = delete;
+
+  std::unique_ptr<THeadlessWindow> CreateMainWindow(WindowEvents& events, int clientWidth = 900,
+                                                    int clientHeight = 665);
+
+  THeadlessLoop Loop;
+  THeadlessClipboard Clip;
+  THeadlessDialogs Dialog;
+  THeadlessSound Audio;
+};
+
+}  // namespace platform::headless
