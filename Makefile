@@ -28,15 +28,19 @@ asan: deps
 	@cmake --preset asan >/dev/null
 	@cmake --build --preset asan -j $(JOBS)
 	@ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp G_SLICE=always-malloc \
 	  ctest --test-dir build-asan --output-on-failure -j $(JOBS)
 
 tsan: deps
 	@cmake --preset tsan >/dev/null
 	@cmake --build --preset tsan -j $(JOBS) --target norvo_test_programs
-	@TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -R Thread
+	@TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/tests/sanitizers/tsan.supp" G_SLICE=always-malloc \
+	  ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -R Thread
 
+# The benchmarks of the real window need a display: without one they run under a virtual one.
 bench: build
-	@for b in build/bench/*Bench; do echo "== $$b"; $$b || exit 1; done
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then scripts/bench.sh build; \
+	 else xvfb-run -a -s "-screen 0 1920x1080x24" scripts/bench.sh build; fi
 
 fuzz: deps
 	@scripts/fuzz.sh $(FUZZ_SECONDS)

@@ -46,7 +46,7 @@ class TCollectingReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs)
       if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-        Times[run.benchmark_name()] = run.GetAdjustedRealTime() *
+        Times[run.run_name.function_name] = run.GetAdjustedRealTime() *
                                       benchmark::GetTimeUnitMultiplier(benchmark::kNanosecond) /
                                       benchmark::GetTimeUnitMultiplier(run.time_unit);
     ConsoleReporter::ReportRuns(runs);

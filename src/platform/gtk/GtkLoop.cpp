@@ -103,6 +103,8 @@ void TGtkLoop::Run() {
   gtk_main();
 }
 
+void TGtkLoop::Iterate(bool mayBlock) { g_main_context_iteration(nullptr, mayBlock ? TRUE : FALSE); }
+
 void TGtkLoop::Quit() {
   if (!IsUiThread()) {
     Post([this] { Quit(); });

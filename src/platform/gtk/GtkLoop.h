@@ -28,6 +28,9 @@ class TGtkLoop : public UiLoop {
   void StopTimer(TTimerId id) override;
   void Run() override;
   void Quit() override;
+  // Runs one pass of the main loop (waiting for an event when MayBlock); for tests that pump
+  // while another program talks to the display.
+  void Iterate(bool mayBlock);
 
  private:
   struct TTimer {

@@ -3,6 +3,7 @@
 #include <gtk/gtk.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/UiLoop.h"
 #include "platform/gtk/GtkKeys.h"
@@ -406,6 +407,7 @@ TGtkWindow::~TGtkWindow() {
     gtk_widget_destroy(W(FWindow));
   }
   g_object_unref(FIm);
+  if (FStaging) cairo_surface_destroy(static_cast<cairo_surface_t*>(FStaging));
 }
 
 void TGtkWindow::SetTitle(const std::string& title) {
@@ -455,6 +457,24 @@ bool TGtkWindow::IsMaximized() const {
   return FWindow && (FMaximized || gtk_window_is_maximized(GTK_WINDOW(FWindow)));
 }
 
+void* TGtkWindow::StagingSurfaceFor(int width, int height) {
+  auto* staging = static_cast<cairo_surface_t*>(FStaging);
+  if (staging && cairo_image_surface_get_width(staging) >= width && cairo_image_surface_get_height(staging) >= height)
+    return staging;
+  if (staging) cairo_surface_destroy(staging);
+  FStaging = nullptr;
+  GdkWindow* window = FArea ? gtk_widget_get_window(W(FArea)) : nullptr;
+  if (!window) return nullptr;
+  staging = gdk_window_create_similar_image_surface(window, CAIRO_FORMAT_ARGB32, width, height, 1);
+  if (!staging || cairo_surface_status(staging) != CAIRO_STATUS_SUCCESS ||
+      cairo_image_surface_get_format(staging) != CAIRO_FORMAT_ARGB32) {
+    if (staging) cairo_surface_destroy(staging);
+    return nullptr;
+  }
+  FStaging = staging;
+  return staging;
+}
+
 void TGtkWindow::Present(const gfx::TBitmap32& canvas) {
   auto* cr = static_cast<cairo_t*>(FPaintContext);
   if (!cr) {  // outside a paint the canvas reaches the screen with the next one
@@ -471,13 +491,25 @@ void TGtkWindow::Present(const gfx::TBitmap32& canvas) {
     cairo_fill(cr);
   }
   if (cw > 0 && ch > 0) {
-    cairo_surface_t* surface = cairo_image_surface_create_for_data(
-        reinterpret_cast<unsigned char*>(const_cast<gfx::TColor32*>(canvas.Bits())), CAIRO_FORMAT_ARGB32,
-        canvas.Width(), canvas.Height(), canvas.Stride());
+    auto* surface = static_cast<cairo_surface_t*>(StagingSurfaceFor(cw, ch));
+    if (surface) {
+      // The staging surface is shared memory with the display server where it can be: one
+      // memcpy here saves the server a copy through the socket.
+      cairo_surface_flush(surface);
+      unsigned char* to = cairo_image_surface_get_data(surface);
+      const int toStride = cairo_image_surface_get_stride(surface);
+      for (int y = 0; y < ch; ++y)
+        std::memcpy(to + size_t(y) * size_t(toStride), canvas.ScanLine(y), size_t(cw) * 4);
+      cairo_surface_mark_dirty(surface);
+    } else {
+      surface = cairo_image_surface_create_for_data(
+          reinterpret_cast<unsigned char*>(const_cast<gfx::TColor32*>(canvas.Bits())), CAIRO_FORMAT_ARGB32,
+          canvas.Width(), canvas.Height(), canvas.Stride());
+    }
     cairo_set_source_surface(cr, surface, 0, 0);
     cairo_rectangle(cr, 0, 0, cw, ch);
     cairo_fill(cr);
-    cairo_surface_destroy(surface);
+    if (surface != FStaging) cairo_surface_destroy(surface);
   }
   cairo_restore(cr);
 }

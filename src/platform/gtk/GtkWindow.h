@@ -59,6 +59,7 @@ class TGtkWindow : public Window {
   };
 
   void ConnectSignals();
+  void* StagingSurfaceFor(int width, int height);  // cairo_surface_t*, or nullptr
   TShiftState PointerShiftState() const;
 
   WindowEvents& FEvents;
@@ -67,6 +68,7 @@ class TGtkWindow : public Window {
   void* FIm = nullptr;      // GtkIMContext*
   DropTarget* FDropTarget = nullptr;
   void* FPaintContext = nullptr;  // cairo_t* while OnPaint runs
+  void* FStaging = nullptr;       // cairo_surface_t* the canvas is copied into for the display
   std::atomic<bool> FInvalidatePending{false};
   std::shared_ptr<std::atomic<bool>> FAlive;  // tells queued idle callbacks the window is gone
   double FScrollRest = 0;  // smooth scrolling not yet a whole notch, in notches
