@@ -7,7 +7,7 @@ packages=(
   # build
   g++ cmake ninja-build pkg-config make
   # libraries
-  libgtk-3-dev libpng-dev zlib1g-dev libjpeg62-turbo-dev libcanberra-dev
+  libgtk-3-dev libx11-dev libpng-dev zlib1g-dev libjpeg62-turbo-dev libcanberra-dev
   # the metric twin of the face the theme files name
   fonts-crosextra-carlito fontconfig
   # tests, benchmarks, fuzzers and the virtual display

@@ -2,6 +2,7 @@
 // loop and services; destroying the backend uninstalls them.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "platform/gtk/GtkClipboard.h"
@@ -17,6 +18,10 @@ class TGtkBackend {
   // nullptr when there is no display to connect to.
   static std::unique_ptr<TGtkBackend> Init();
   ~TGtkBackend();
+
+  // Runs when the connection to the display is lost: the place to save what must not be lost.
+  // The program then ends quietly with exit status 0 (nothing can be shown any more).
+  void SetDisplayLostHandler(std::function<void()> handler);
 
   // The main window; the dialogs become modal to it.
   std::unique_ptr<TGtkWindow> CreateMainWindow(WindowEvents& events, int clientWidth, int clientHeight);
