@@ -173,3 +173,62 @@ TEST_F(GtkWindowTest, TextAndFileListsSurviveTheClipboard) {
   EXPECT_FALSE(TheClipboard().GetFiles(none));
   EXPECT_EQ(TheClipboard().GetText(), "");
 }
+
+namespace {
+// Answers drags with a fixed effect and records what it hears.
+struct TRecordingDropTarget : DropTarget {
+  TDropEffect Answer = deCopy;
+  std::vector<std::string> Calls;
+  std::vector<std::string> EnterPaths, DropPaths;
+
+  TDropEffect OnDragEnter(const std::vector<std::string>& paths, int, int, TShiftState) override {
+    Calls.push_back("enter");
+    EnterPaths = paths;
+    return Answer;
+  }
+  TDropEffect OnDragOver(int, int, TShiftState) override {
+    if (Calls.empty() || Calls.back() != "over") Calls.push_back("over");
+    return Answer;
+  }
+  void OnDragLeave() override { Calls.push_back("leave"); }
+  TDropEffect OnDrop(const std::vector<std::string>& paths, int, int, TShiftState) override {
+    Calls.push_back("drop");
+    DropPaths = paths;
+    return Answer;
+  }
+};
+}  // namespace
+
+// The window drags files onto itself: its drag source and its drop target talk through the
+// display as with any other program.
+TEST_F(GtkWindowTest, FileDragOutAndDropInReportTheEffectPerformed) {
+  TRecordingDropTarget target;
+  Win->SetDropTarget(&target);
+  const std::vector<std::string> paths{"/tmp/one.txt", "/tmp/two words.png"};
+  for (TDropEffect answer : {deCopy, deNone}) {
+    target = TRecordingDropTarget{};
+    target.Answer = answer;
+    Xdotool({"mousemove", "--window", WindowId, "40", "40", "mousedown", "1"});
+    ASSERT_TRUE(PumpUntil(Backend->Loop, [&] { return Sink.Saw("down 0 40,40"); }));
+    Sink.Events.clear();
+    // The pointer moves and lets go while the drag loop runs.
+    gtktest::TBackgroundChild mover({"xdotool", "sleep", "0.3", "mousemove", "--window", WindowId, "120", "90", "sleep",
+                                     "0.3", "mousemove", "--window", WindowId, "140", "100", "sleep", "0.3", "mouseup", "1"},
+                                    "");
+    const TDropEffect performed = Win->StartFileDrag(paths, deCopy | deMove);
+    PumpUntil(Backend->Loop, [] { return false; }, 300);  // a held-back leave would arrive now
+    EXPECT_EQ(performed, answer);
+    ASSERT_FALSE(target.Calls.empty());
+    EXPECT_EQ(target.Calls.front(), "enter");
+    EXPECT_EQ(target.EnterPaths, paths);
+    if (answer == deNone) {
+      // A refused drag is not dropped: the target hears it leave.
+      EXPECT_EQ(target.Calls.back(), "leave");
+      EXPECT_TRUE(target.DropPaths.empty());
+    } else {
+      EXPECT_EQ(target.Calls.back(), "drop") << "a drop is never reported as a leave";
+      EXPECT_EQ(target.DropPaths, paths);
+    }
+  }
+  Win->SetDropTarget(nullptr);
+}
