@@ -232,3 +232,20 @@ TEST_F(GtkWindowTest, FileDragOutAndDropInReportTheEffectPerformed) {
   }
   Win->SetDropTarget(nullptr);
 }
+
+// A modal message box answers with the button pressed; the keyboard reaches it.
+TEST_F(GtkWindowTest, MessageBoxReturnsTheButtonPressed) {
+  const std::string caption = "NorvoQuestion" + std::to_string(getpid());
+  struct TCase {
+    std::string key;
+    TMsgResult expected;
+  } cases[] = {{"Return", TMsgResult::mrYes}, {"Escape", TMsgResult::mrNo}};
+  for (const TCase& c : cases) {
+    gtktest::TBackgroundChild answer({"xdotool", "search", "--sync", "--name", "^" + caption + "$", "windowfocus",
+                                      "--sync", "sleep", "0.2", "key", c.key},
+                                     "");
+    EXPECT_EQ(TheDialogs().MessageBox("Replace the file?", caption, TMsgButtons::mbYesNo, TMsgKind::mkQuestion),
+              c.expected)
+        << c.key;
+  }
+}

@@ -104,6 +104,10 @@ TMsgResult TGtkDialogs::MessageBox(const std::string& text, const std::string& c
                              GTK_RESPONSE_YES, nullptr);
       break;
   }
+  // Enter picks the first choice (OK or Yes), as message boxes do.
+  gtk_dialog_set_default_response(GTK_DIALOG(dialog), buttons == TMsgButtons::mbYesNo || buttons == TMsgButtons::mbYesNoCancel
+                                                          ? GTK_RESPONSE_YES
+                                                          : GTK_RESPONSE_OK);
   const int response = gtk_dialog_run(GTK_DIALOG(dialog));
   gtk_widget_destroy(dialog);
   switch (response) {
