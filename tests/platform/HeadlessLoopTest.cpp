@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/UiLoop.h"
+#include "platform/WheelAccumulator.h"
 #include "platform/headless/HeadlessBackend.h"
 
 using namespace platform;
@@ -172,4 +173,18 @@ TEST(HeadlessServices, ClipboardAndScriptedDialogs) {
   EXPECT_EQ(backend.Dialog.Calls.size(), 3u);
   TheSound().PlayAsync("Data/Media/Nav.wav");
   EXPECT_EQ(backend.Audio.Played, std::vector<std::string>{"Data/Media/Nav.wav"});
+}
+
+TEST(WheelAccumulator, SmoothScrollingBecomesWholeNotches) {
+  TWheelAccumulator wheel;
+  // Touchpad steps of a third of a notch down: a notch is passed on every third step.
+  EXPECT_EQ(wheel.Add(0.34), 0);
+  EXPECT_EQ(wheel.Add(0.34), 0);
+  EXPECT_EQ(wheel.Add(0.34), -120);
+  // Turning back first uses up what was left over, then goes the other way.
+  EXPECT_EQ(wheel.Add(-0.5), 0);
+  EXPECT_EQ(wheel.Add(-0.6), 120);
+  EXPECT_EQ(wheel.Add(-3.0), 360);  // a fast flick gives several notches at once
+  wheel.Reset();
+  EXPECT_EQ(wheel.Add(-0.9), 0);
 }

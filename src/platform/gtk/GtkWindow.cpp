@@ -163,13 +163,7 @@ struct TGtkWindow::TSignals {
     switch (e->direction) {
       case GDK_SCROLL_UP: notches = 1; break;
       case GDK_SCROLL_DOWN: notches = -1; break;
-      case GDK_SCROLL_SMOOTH: {
-        // Touchpads scroll in fractions of a notch; whole notches are passed on as they add up.
-        self->FScrollRest -= e->delta_y;
-        notches = int(self->FScrollRest);
-        self->FScrollRest -= notches;
-        break;
-      }
+      case GDK_SCROLL_SMOOTH: notches = self->FWheel.Add(e->delta_y) / 120; break;
       default: return FALSE;
     }
     if (e->direction != GDK_SCROLL_SMOOTH && gdk_event_get_pointer_emulated(reinterpret_cast<GdkEvent*>(e)))

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/WheelAccumulator.h"
 #include "platform/Window.h"
 
 namespace platform::gtk {
@@ -71,7 +72,7 @@ class TGtkWindow : public Window {
   void* FStaging = nullptr;       // cairo_surface_t* the canvas is copied into for the display
   std::atomic<bool> FInvalidatePending{false};
   std::shared_ptr<std::atomic<bool>> FAlive;  // tells queued idle callbacks the window is gone
-  double FScrollRest = 0;  // smooth scrolling not yet a whole notch, in notches
+  TWheelAccumulator FWheel;  // smooth scrolling not yet a whole notch
   TDragIn FDragIn;
   bool FMaximized = false;
   bool FDestroyed = false;
