@@ -8,7 +8,9 @@
 namespace platform::Fs {
 
 namespace {
-bool StatOf(const std::string& path, struct stat& st) { return !path.empty() && stat(path.c_str(), &st) == 0; }
+bool StatOf(const std::string& path, struct stat& st) {
+  return !path.empty() && stat(path.c_str(), &st) == 0;
+}
 }  // namespace
 
 bool Exists(const std::string& path) {

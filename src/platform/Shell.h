@@ -7,7 +7,15 @@
 namespace platform {
 
 // The user's folders the system asks for by index (0 to 6 in that order).
-enum class TSpecialFolder { sfDesktop, sfStartMenu, sfPrograms, sfStartup, sfDocuments, sfWindows, sfSystem };
+enum class TSpecialFolder {
+  sfDesktop,
+  sfStartMenu,
+  sfPrograms,
+  sfStartup,
+  sfDocuments,
+  sfWindows,
+  sfSystem
+};
 
 class Shell {
  public:

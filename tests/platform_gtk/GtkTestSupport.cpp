@@ -36,9 +36,15 @@ int Spawn(const std::vector<std::string>& argv, int& inWrite, int& outRead) {
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, in[0], 0);
   posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  // Each child leads its own process group, so stopping it also stops what it started.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setpgroup(&attributes, 0);
   pid_t pid = -1;
   std::vector<char*> args = ArgvOf(argv);
-  if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) != 0) pid = -1;
+  if (posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), environ) != 0) pid = -1;
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   close(in[0]);
   close(out[1]);
@@ -144,7 +150,7 @@ TChildResult RunPumping(platform::gtk::TGtkLoop& loop, const std::vector<std::st
     else usleep(1000);
   }
   if (!exited) {
-    kill(pid, SIGKILL);
+    kill(-pid, SIGKILL);
     waitpid(pid, &status, 0);
   }
   char buffer[4096];
@@ -167,7 +173,7 @@ TBackgroundChild::TBackgroundChild(const std::vector<std::string>& argv, const s
 
 TBackgroundChild::~TBackgroundChild() {
   if (FPid > 0) {
-    kill(FPid, SIGTERM);
+    kill(-FPid, SIGTERM);
     waitpid(FPid, nullptr, 0);
   }
   if (FOutput >= 0) close(FOutput);

@@ -241,9 +241,11 @@ TEST_F(GtkWindowTest, MessageBoxReturnsTheButtonPressed) {
     TMsgResult expected;
   } cases[] = {{"Return", TMsgResult::mrYes}, {"Escape", TMsgResult::mrNo}};
   for (const TCase& c : cases) {
-    gtktest::TBackgroundChild answer({"xdotool", "search", "--sync", "--name", "^" + caption + "$", "windowfocus",
-                                      "--sync", "sleep", "0.2", "key", c.key},
-                                     "");
+    // Presses the key until the box is gone: a key sent before the box takes input is lost.
+    const std::string press = "for i in $(seq 100); do id=$(xdotool search --name '^" + caption +
+                              "$' | head -n 1); if [ -n \"$id\" ]; then xdotool windowfocus $id key " + c.key +
+                              "; fi; sleep 0.2; done";
+    gtktest::TBackgroundChild answer({"sh", "-c", press}, "");
     EXPECT_EQ(TheDialogs().MessageBox("Replace the file?", caption, TMsgButtons::mbYesNo, TMsgKind::mkQuestion),
               c.expected)
         << c.key;

@@ -28,8 +28,10 @@ std::string DesktopLinkTarget(const std::string& file) {
   GKeyFile* keys = g_key_file_new();
   std::string target;
   if (g_key_file_load_from_file(keys, file.c_str(), G_KEY_FILE_NONE, nullptr)) {
-    std::string type = Adopt(g_key_file_get_string(keys, G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_TYPE, nullptr));
-    std::string url = Adopt(g_key_file_get_string(keys, G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_URL, nullptr));
+    std::string type = Adopt(g_key_file_get_string(keys, G_KEY_FILE_DESKTOP_GROUP,
+                                                   G_KEY_FILE_DESKTOP_KEY_TYPE, nullptr));
+    std::string url = Adopt(
+        g_key_file_get_string(keys, G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_URL, nullptr));
     if (type == G_KEY_FILE_DESKTOP_TYPE_LINK && g_str_has_prefix(url.c_str(), "file:"))
       target = Adopt(g_filename_from_uri(url.c_str(), nullptr, nullptr));
   }

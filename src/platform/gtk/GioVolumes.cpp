@@ -23,14 +23,17 @@ std::string RealPath(const std::string& path) {
   return result;
 }
 
-bool IsHex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+bool IsHex(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
 int HexValue(char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; }
 
 // udev writes the unsafe bytes of a label as "\xHH"; anything else stands for itself.
 std::string UnescapeLabel(const std::string& name) {
   std::string label;
   for (size_t i = 0; i < name.size(); ++i) {
-    if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x' && IsHex(name[i + 2]) && IsHex(name[i + 3])) {
+    if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x' && IsHex(name[i + 2]) &&
+        IsHex(name[i + 3])) {
       label += char(HexValue(name[i + 2]) * 16 + HexValue(name[i + 3]));
       i += 3;
     } else {

@@ -39,10 +39,14 @@ TGtkBackend::TGtkBackend() {
   SetClipboard(&Clip);
   SetDialogs(&Dialog);
   SetSound(&Audio);
+  SetVolumes(&Volumes);
+  SetShell(&Shell);
 }
 
 TGtkBackend::~TGtkBackend() {
   gDisplayLost = nullptr;
+  SetShell(nullptr);
+  SetVolumes(nullptr);
   SetSound(nullptr);
   SetDialogs(nullptr);
   SetClipboard(nullptr);

@@ -5,6 +5,8 @@
 #include <functional>
 #include <memory>
 
+#include "platform/gtk/GioShell.h"
+#include "platform/gtk/GioVolumes.h"
 #include "platform/gtk/GtkClipboard.h"
 #include "platform/gtk/GtkDialogs.h"
 #include "platform/gtk/GtkLoop.h"
@@ -30,6 +32,8 @@ class TGtkBackend {
   TGtkClipboard Clip;
   TGtkDialogs Dialog;
   TGtkSound Audio;
+  TGioVolumes Volumes;
+  TGioShell Shell;
 
  private:
   TGtkBackend();

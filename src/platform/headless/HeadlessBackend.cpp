@@ -7,10 +7,14 @@ THeadlessBackend::THeadlessBackend(TClock clock) : Loop(clock) {
   SetClipboard(&Clip);
   SetDialogs(&Dialog);
   SetSound(&Audio);
+  SetVolumes(&Volumes);
+  SetShell(&Shell);
 }
 
 THeadlessBackend::~THeadlessBackend() {
   Loop.RunUntilIdle();  // nothing posted is left to run against a dead backend
+  SetShell(nullptr);
+  SetVolumes(nullptr);
   SetSound(nullptr);
   SetDialogs(nullptr);
   SetClipboard(nullptr);

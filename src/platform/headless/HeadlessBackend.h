@@ -6,6 +6,8 @@
 
 #include "platform/headless/HeadlessLoop.h"
 #include "platform/headless/HeadlessServices.h"
+#include "platform/headless/HeadlessShell.h"
+#include "platform/headless/HeadlessVolumes.h"
 #include "platform/headless/HeadlessWindow.h"
 
 namespace platform::headless {
@@ -24,6 +26,8 @@ class THeadlessBackend {
   THeadlessClipboard Clip;
   THeadlessDialogs Dialog;
   THeadlessSound Audio;
+  THeadlessVolumes Volumes;
+  THeadlessShell Shell;
 };
 
 }  // namespace platform::headless

@@ -24,6 +24,8 @@ std::string THeadlessShell::ShortcutTarget(const std::string& linkFile) {
   return target.empty() ? ValueOr(Targets, linkFile) : target;
 }
 
-std::string THeadlessShell::SpecialFolder(TSpecialFolder folder) { return ValueOr(Folders, folder); }
+std::string THeadlessShell::SpecialFolder(TSpecialFolder folder) {
+  return ValueOr(Folders, folder);
+}
 
 }  // namespace platform::headless

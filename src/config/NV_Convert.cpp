@@ -1,0 +1,116 @@
+#include "config/NV_Convert.h"
+
+#include <cstdint>
+
+#include "config/NV_Ascii.h"
+
+namespace config {
+
+namespace {
+
+int DigitValue(char c, int base) {
+  int value = -1;
+  if (c >= '0' && c <= '9')
+    value = c - '0';
+  else if (c >= 'a' && c <= 'f')
+    value = c - 'a' + 10;
+  else if (c >= 'A' && c <= 'F')
+    value = c - 'A' + 10;
+  return value < base ? value : -1;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A decimal fraction such as "0.5", "-.25" or "1e3", after optional leading blanks. Only
+// whether it is zero matters to the truth-value conversion.
+bool TryDecimalNumber(std::string_view text, bool& nonZero) {
+  size_t i = 0, n = text.size();
+  while (i < n && text[i] == ' ') ++i;
+  if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+  bool digits = false;
+  nonZero = false;
+  auto mantissa = [&] {
+    for (; i < n && IsDigit(text[i]); ++i) {
+      digits = true;
+      nonZero = nonZero || text[i] != '0';
+    }
+  };
+  mantissa();
+  if (i < n && text[i] == '.') {
+    ++i;
+    mantissa();
+  }
+  if (!digits) return false;
+  if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+    size_t start = i;
+    while (i < n && IsDigit(text[i])) ++i;
+    if (i == start) return false;
+  }
+  return i == n;
+}
+
+}  // namespace
+
+bool TryStrToInt(std::string_view text, int& value) {
+  size_t i = 0, n = text.size();
+  while (i < n && text[i] == ' ') ++i;
+  bool negative = false;
+  if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  int base = 10;
+  if (i < n && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
+    base = 16;
+    ++i;
+  } else if (i + 1 < n && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    base = 16;
+    i += 2;
+  }
+  if (i == n) return false;
+  const uint64_t limit = base == 16 ? 0xFFFFFFFFull : negative ? 2147483648ull : 2147483647ull;
+  uint64_t magnitude = 0;
+  for (; i < n; ++i) {
+    int digit = DigitValue(text[i], base);
+    if (digit < 0) return false;
+    magnitude = magnitude * uint64_t(base) + uint64_t(digit);
+    if (magnitude > limit) return false;
+  }
+  uint32_t bits = uint32_t(magnitude);
+  if (negative) bits = 0u - bits;
+  value = int32_t(bits);
+  return true;
+}
+
+int StrToInt(std::string_view text) {
+  int value = 0;
+  if (!TryStrToInt(text, value))
+    throw EConvertError("''" + std::string(text) + "'' is not a valid integer value");
+  return value;
+}
+
+bool TryStrToBool(std::string_view text, bool& value) {
+  int number = 0;
+  bool nonZero = false;
+  if (TryStrToInt(text, number))
+    value = number != 0;
+  else if (TryDecimalNumber(text, nonZero))
+    value = nonZero;
+  else if (SameTextAscii(text, "True"))
+    value = true;
+  else if (SameTextAscii(text, "False"))
+    value = false;
+  else
+    return false;
+  return true;
+}
+
+bool StrToBool(std::string_view text) {
+  bool value = false;
+  if (!TryStrToBool(text, value))
+    throw EConvertError("'" + std::string(text) + "' is not a valid boolean value");
+  return value;
+}
+
+std::string IntToStr(int value) { return std::to_string(value); }
+
+}  // namespace config

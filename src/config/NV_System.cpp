@@ -1,0 +1,144 @@
+#include "config/NV_System.h"
+
+#include <dirent.h>
+
+#include "config/NV_Ascii.h"
+#include "config/NV_PathMacros.h"
+#include "platform/Fs.h"
+#include "platform/Shell.h"
+#include "platform/Volumes.h"
+
+namespace config {
+
+namespace {
+
+using platform::WithoutTrailingSlash;
+
+std::string WithTrailingSlash(std::string path) {
+  return path.empty() || path.back() == '/' ? path : path + "/";
+}
+
+std::string_view LastComponent(std::string_view path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::string JoinPath(std::string_view folder, std::string_view name) {
+  std::string path(folder);
+  if (!path.empty() && path.back() != '/') path += '/';
+  return path + std::string(name);
+}
+
+bool ExistsAt(const std::string& resolved, int mode) {
+  if (resolved.empty() || resolved[0] != '/' || !platform::TheVolumes().DriveReady(resolved))
+    return false;
+  switch (mode) {
+    case 0:
+      return platform::Fs::Exists(resolved);
+    case 1:
+      return platform::Fs::DirectoryExists(resolved);
+    case 2:
+      return platform::Fs::FileExists(resolved);
+    default:
+      return false;
+  }
+}
+
+bool IsRootAt(const std::string& resolved) {
+  return !resolved.empty() && resolved[0] == '/' && platform::TheVolumes().IsDriveRoot(resolved);
+}
+
+}  // namespace
+
+bool DriveReady(std::string_view drive) {
+  std::string path = ResolvePath(drive);
+  return !path.empty() && path[0] == '/' && platform::TheVolumes().DriveReady(path);
+}
+
+bool PathExists(std::string_view path, int mode) { return ExistsAt(ResolvePath(path), mode); }
+
+bool FileOrFolderExists(std::string_view path) {
+  std::string resolved = WithoutTrailingSlash(ResolvePath(path));
+  return platform::Fs::FileExists(resolved) || ExistsAt(resolved, 0);
+}
+
+bool FolderHasEntries(std::string_view path) {
+  std::string resolved = ResolvePath(path);
+  if (!ExistsAt(resolved, 0)) return false;
+  DIR* dir = opendir(resolved.c_str());
+  if (!dir) return false;
+  bool any = readdir(dir) != nullptr;
+  closedir(dir);
+  return any;
+}
+
+bool IsDriveRoot(std::string_view text) { return IsRootAt(ResolvePath(text)); }
+
+std::string PathDisplayName(std::string_view path) {
+  std::string resolved = ResolvePath(path);
+  if (IsRootAt(resolved)) return WithTrailingSlash(WithoutTrailingSlash(resolved));
+  if (!ExistsAt(resolved, 0)) return std::string(path);
+  return std::string(LastComponent(WithoutTrailingSlash(resolved)));
+}
+
+std::string PathCaption(std::string_view path) {
+  if (path == "QDrive:\\") return "Quick Drive";
+  if (path == "*105*") return "Search...";
+  std::string resolved = ResolvePath(path);
+  if (IsRootAt(resolved)) return WithTrailingSlash(WithoutTrailingSlash(resolved));
+  return std::string(path);
+}
+
+std::string FolderName(std::string_view path) {
+  std::string resolved = ResolvePath(path);
+  if (platform::Fs::FileExists(resolved)) {
+    size_t slash = resolved.rfind('/');
+    resolved = slash == std::string::npos ? std::string() : resolved.substr(0, slash);
+  }
+  return std::string(LastComponent(WithoutTrailingSlash(resolved)));
+}
+
+std::string NameExtension(std::string_view name) {
+  size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos || dot == 0) return {};
+  return AsciiLowerCase(name.substr(dot));
+}
+
+std::string PathExtension(std::string_view path) {
+  std::string resolved = ResolvePath(path);
+  std::string ext = NameExtension(LastComponent(resolved));
+  if (!ext.empty()) return ext;
+  if (platform::Fs::DirectoryExists(resolved)) return ".folder";
+  return platform::Fs::Exists(resolved) ? "" : ".unknown";
+}
+
+std::string FoundExtension(std::string_view folder, std::string_view name, bool isFolder) {
+  if (isFolder) return ".folder";
+  std::string ext = NameExtension(name);
+  if (!ext.empty()) return ext;
+  return platform::Fs::Exists(JoinPath(ResolvePath(folder), name)) ? "" : ".unknown";
+}
+
+std::string VolumeLabel(std::string_view root) {
+  return platform::TheVolumes().VolumeLabel(ResolvePath(root));
+}
+
+std::string SpecialFolder(int index) {
+  if (index < 0 || index > int(platform::TSpecialFolder::sfSystem)) return {};
+  std::string folder = platform::TheShell().SpecialFolder(platform::TSpecialFolder(index));
+  return folder.empty() ? folder : WithTrailingSlash(folder);
+}
+
+std::string ShortcutTarget(std::string_view linkFile) {
+  return platform::TheShell().ShortcutTarget(ResolvePath(linkFile));
+}
+
+std::string OpenCommandProgram(std::string_view ext) {
+  return platform::TheShell().DefaultProgramFor(std::string(ext));
+}
+
+int DriveIndex(std::string_view path) {
+  return path.empty() ? -1 : int(static_cast<unsigned char>(path[0])) - 'A';
+}
+
+}  // namespace config
