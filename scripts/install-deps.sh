@@ -9,7 +9,7 @@ packages=(
   # libraries
   libgtk-3-dev libx11-dev libpng-dev zlib1g-dev libjpeg62-turbo-dev libcanberra-dev
   # the metric twin of the face the theme files name
-  fonts-crosextra-carlito fontconfig
+  fonts-crosextra-carlito fonts-dejavu-core fontconfig
   # tests, benchmarks, fuzzers and the virtual display
   googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   xvfb xauth xdotool xclip

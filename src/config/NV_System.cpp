@@ -10,6 +10,22 @@
 
 namespace config {
 
+std::string ExistingPathIgnoringCase(std::string_view path) {
+  const std::string exact(path);
+  if (platform::Fs::Exists(exact)) return exact;
+  const size_t slash = exact.rfind('/');
+  if (slash == std::string::npos || slash + 1 == exact.size()) return {};
+  const std::string folder = slash == 0 ? "/" : exact.substr(0, slash);
+  const std::string_view name = std::string_view(exact).substr(slash + 1);
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return {};
+  std::string best;
+  while (dirent* entry = readdir(dir))
+    if (SameTextAscii(entry->d_name, name) && (best.empty() || best > entry->d_name)) best = entry->d_name;
+  closedir(dir);
+  return best.empty() ? std::string() : exact.substr(0, slash + 1) + best;
+}
+
 namespace {
 
 using platform::WithoutTrailingSlash;

@@ -21,6 +21,11 @@ bool FolderHasEntries(std::string_view path);
 // "/" or the mount root of a listed volume, with or without the trailing "/".
 bool IsDriveRoot(std::string_view text);
 
+// Path when something is there; otherwise the entry of the same folder whose name equals
+// Path's last component without regard to A-Z case ("Unknown.png" finds "unknown.png"; of
+// several, the first in byte order); otherwise the empty text. For theme and data files.
+std::string ExistingPathIgnoringCase(std::string_view path);
+
 // The last component of an existing path; a drive root with its trailing "/"; otherwise Path.
 std::string PathDisplayName(std::string_view path);
 // "QDrive:\" shows as "Quick Drive", "*105*" as "Search...", a drive root with its trailing

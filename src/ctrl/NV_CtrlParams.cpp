@@ -1,0 +1,113 @@
+#include "ctrl/NV_CtrlParams.h"
+
+#include "config/NV_Ascii.h"
+#include "config/NV_ParamString.h"
+
+namespace ctrl {
+
+TParamValue* TCtrlParams::FindParam(std::string_view id) const {
+  for (const auto& param : cpList)
+    if (config::SameTextAscii(param->pvID, id)) return param.get();
+  return nullptr;
+}
+
+bool TCtrlParams::FindParam(std::string_view id, TParamValue*& paramValue) const {
+  paramValue = FindParam(id);
+  return paramValue != nullptr;
+}
+
+TParamValue& TCtrlParams::Entry(std::string_view id) {
+  if (TParamValue* found = FindParam(id)) return *found;
+  cpList.push_back(std::make_unique<TParamValue>(std::string(id)));
+  return *cpList.back();
+}
+
+std::string TCtrlParams::SetParam(std::string_view id, std::string_view value, bool asDefault) {
+  TParamValue& param = Entry(id);
+  param.pvString = value;
+  if (asDefault) param.pvStringDef = value;
+  return asDefault ? param.pvStringDef : param.pvString;
+}
+
+int32_t TCtrlParams::SetParam(std::string_view id, int32_t value, bool asDefault) {
+  TParamValue& param = Entry(id);
+  param.pvInteger = value;
+  if (asDefault) param.pvIntegerDef = value;
+  return asDefault ? param.pvIntegerDef : param.pvInteger;
+}
+
+bool TCtrlParams::SetParam(std::string_view id, bool value, bool asDefault) {
+  TParamValue& param = Entry(id);
+  param.pvBoolean = BoolToString(value);
+  if (asDefault) param.pvBooleanDef = param.pvBoolean;
+  return StringToBool(asDefault ? param.pvBooleanDef : param.pvBoolean);
+}
+
+TParamValue& TCtrlParams::SetParam(std::string_view id, std::string_view value,
+                                   std::string_view valueDef) {
+  TParamValue& param = Entry(id);
+  param.pvString = value;
+  param.pvStringDef = valueDef;
+  return param;
+}
+
+TParamValue& TCtrlParams::SetParam(std::string_view id, int32_t value, int32_t valueDef) {
+  TParamValue& param = Entry(id);
+  param.pvInteger = value;
+  param.pvIntegerDef = valueDef;
+  return param;
+}
+
+std::string TCtrlParams::GetParam(std::string_view id, std::string_view value, bool asDefault) {
+  if (const TParamValue* param = FindParam(id))
+    return asDefault ? param->pvStringDef : param->pvString;
+  return SetParam(id, value, asDefault);
+}
+
+int32_t TCtrlParams::GetParam(std::string_view id, int32_t value, bool asDefault) {
+  if (const TParamValue* param = FindParam(id))
+    return asDefault ? param->pvIntegerDef : param->pvInteger;
+  return SetParam(id, value, asDefault);
+}
+
+bool TCtrlParams::GetParam(std::string_view id, bool value, bool asDefault) {
+  if (const TParamValue* param = FindParam(id))
+    return StringToBool(asDefault ? param->pvBooleanDef : param->pvBoolean);
+  return SetParam(id, value, asDefault);
+}
+
+TParamValue& TCtrlParams::RegisterParam(std::string_view id, TParamType type,
+                                        std::vector<std::string> values) {
+  TParamValue& param = Entry(id);
+  param.pvRegistered = true;
+  param.pvType = type;
+  param.pvValues = std::move(values);
+  return param;
+}
+
+namespace {
+std::string PersistentText(const TParamValue& param) {
+  switch (param.pvType) {
+    case ptString:
+      return param.pvStringDef;
+    case ptInteger:
+      return std::to_string(param.pvIntegerDef);
+    case ptInt64:
+      return std::to_string(param.pvInt64Def);
+    case ptBoolean:
+      return param.pvBooleanDef;
+  }
+  return {};
+}
+}  // namespace
+
+std::string TCtrlParams::ToText() const {
+  config::TParamString text;
+  for (const auto& param : cpList) {
+    const std::string value = PersistentText(*param);
+    if (!value.empty()) text.SetParam(param->pvID, std::string_view(value));
+  }
+  return text.PS_STRING;
+}
+
+}  // namespace ctrl
