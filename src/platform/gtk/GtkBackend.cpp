@@ -41,10 +41,18 @@ TGtkBackend::TGtkBackend() {
   SetSound(&Audio);
   SetVolumes(&Volumes);
   SetShell(&Shell);
+  SetTrash(&Trash);
+  SetFileOpUi(&FileOpUi);
+  SetDirWatcher(&Watcher);
+  SetFileOps(&FileOps);
 }
 
 TGtkBackend::~TGtkBackend() {
   gDisplayLost = nullptr;
+  SetFileOps(nullptr);
+  SetDirWatcher(nullptr);
+  SetFileOpUi(nullptr);
+  SetTrash(nullptr);
   SetShell(nullptr);
   SetVolumes(nullptr);
   SetSound(nullptr);
@@ -56,6 +64,7 @@ TGtkBackend::~TGtkBackend() {
 std::unique_ptr<TGtkWindow> TGtkBackend::CreateMainWindow(WindowEvents& events, int clientWidth, int clientHeight) {
   auto window = std::make_unique<TGtkWindow>(events, clientWidth, clientHeight);
   Dialog.SetParent(window->NativeWindow());
+  FileOpUi.SetParent(window->NativeWindow());
   return window;
 }
 

@@ -5,11 +5,15 @@
 #include <functional>
 #include <memory>
 
+#include "platform/DirWatch.h"
+#include "platform/FileOps.h"
 #include "platform/gtk/GioShell.h"
+#include "platform/gtk/GioTrash.h"
 #include "platform/gtk/GioVolumes.h"
 #include "platform/gtk/GtkClipboard.h"
 #include "platform/gtk/GtkDialogs.h"
 #include "platform/gtk/GtkLoop.h"
+#include "platform/gtk/GtkProgressWindow.h"
 #include "platform/gtk/GtkSound.h"
 #include "platform/gtk/GtkWindow.h"
 
@@ -34,6 +38,12 @@ class TGtkBackend {
   TGtkSound Audio;
   TGioVolumes Volumes;
   TGioShell Shell;
+  TGioTrash Trash;
+  TGtkFileOpUi FileOpUi;
+  // Destroyed first (members go in reverse order): they join their workers while the services
+  // they use still live.
+  TDirWatcher Watcher{Loop};
+  TFileOps FileOps{Loop, FileOpUi, Trash, Dialog};
 
  private:
   TGtkBackend();

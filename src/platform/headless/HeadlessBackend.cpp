@@ -9,10 +9,18 @@ THeadlessBackend::THeadlessBackend(TClock clock) : Loop(clock) {
   SetSound(&Audio);
   SetVolumes(&Volumes);
   SetShell(&Shell);
+  SetTrash(&Trash);
+  SetFileOpUi(&FileOpUi);
+  SetDirWatcher(&Watcher);
+  SetFileOps(&FileOps);
 }
 
 THeadlessBackend::~THeadlessBackend() {
   Loop.RunUntilIdle();  // nothing posted is left to run against a dead backend
+  SetFileOps(nullptr);
+  SetDirWatcher(nullptr);
+  SetFileOpUi(nullptr);
+  SetTrash(nullptr);
   SetShell(nullptr);
   SetVolumes(nullptr);
   SetSound(nullptr);

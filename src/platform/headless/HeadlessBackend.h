@@ -4,9 +4,13 @@
 
 #include <memory>
 
+#include "platform/DirWatch.h"
+#include "platform/FileOps.h"
+#include "platform/headless/HeadlessFileOpUi.h"
 #include "platform/headless/HeadlessLoop.h"
 #include "platform/headless/HeadlessServices.h"
 #include "platform/headless/HeadlessShell.h"
+#include "platform/headless/HeadlessTrash.h"
 #include "platform/headless/HeadlessVolumes.h"
 #include "platform/headless/HeadlessWindow.h"
 
@@ -28,6 +32,12 @@ class THeadlessBackend {
   THeadlessSound Audio;
   THeadlessVolumes Volumes;
   THeadlessShell Shell;
+  THeadlessTrash Trash;  // tests set Trash.Folder
+  THeadlessFileOpUi FileOpUi;
+  // Destroyed first (members go in reverse order): they join their workers while the services
+  // they use still live.
+  TDirWatcher Watcher{Loop};
+  TFileOps FileOps{Loop, FileOpUi, Trash, Dialog};
 };
 
 }  // namespace platform::headless

@@ -1,0 +1,95 @@
+// The shared trash rules (ask before deleting permanently, report only what was done, empty with a
+// confirmation) over the headless trash folder, on the interface thread.
+#include <gtest/gtest.h>
+
+#include "TempFolder.h"
+#include "platform/Trash.h"
+#include "platform/headless/HeadlessBackend.h"
+#include "platform/headless/HeadlessTrash.h"
+
+using namespace platform;
+using namespace platform::headless;
+using fstest::Exists;
+using fstest::ReadFile;
+using fstest::TTempFolder;
+
+namespace {
+
+class TrashTest : public ::testing::Test {
+ protected:
+  THeadlessBackend Backend;
+  TTempFolder Tmp;
+  THeadlessTrash Bin{Tmp.Path("trash")};
+
+  std::vector<TTrashResult> Trash(const std::vector<std::string>& paths) {
+    return MoveToTrash(Backend.Loop, Bin, Backend.Dialog, paths);
+  }
+};
+
+}  // namespace
+
+TEST_F(TrashTest, TrashedEntriesKeepTheirContentsAndWhereTheyCameFrom) {
+  const std::string odd = Tmp.File("docs/r\xE9sum\xE9 #1%.txt", "cv");
+  const std::string first = Tmp.File("docs/same.txt", "first");
+  Tmp.File("docs/folder/inner.txt", "12345");
+  const auto results = Trash({odd, first, Tmp.Path("docs/folder")});
+  for (const TTrashResult& r : results) EXPECT_EQ(r.Outcome, TTrashOutcome::toTrashed) << r.Path;
+  Tmp.File("docs/same.txt", "second");
+  ASSERT_EQ(Trash({first})[0].Outcome, TTrashOutcome::toTrashed);
+  EXPECT_FALSE(Exists(first) || Exists(odd));
+
+  // Two entries of one name are both kept, each with its own record.
+  EXPECT_EQ(ReadFile(Tmp.Path("trash/files/same.txt")), "first");
+  EXPECT_EQ(ReadFile(Tmp.Path("trash/files/same.txt.2")), "second");
+  EXPECT_EQ(trashfolder::OriginalPath(Tmp.Path("trash"), "same.txt.2"), first);
+  EXPECT_EQ(trashfolder::OriginalPath(Tmp.Path("trash"), "r\xE9sum\xE9 #1%.txt"), odd);
+  const TTrashInfo info = Bin.Info();
+  EXPECT_EQ(info.Count, 4u);
+  EXPECT_EQ(info.Bytes, 2u + 5u + 5u + 6u);
+  EXPECT_TRUE(Backend.Dialog.Calls.empty());
+  EXPECT_EQ(Bin.Location(), Tmp.Path("trash"));
+}
+
+TEST_F(TrashTest, WithoutATrashItAsksOnceAndDoesOnlyWhatWasAgreed) {
+  const std::string normal = Tmp.File("normal.txt", "n");
+  const std::string a = Tmp.File("stuck/a.txt", "a");
+  Tmp.File("stuck/sub/b.txt", "b");
+  Bin.NoTrashUnder = {Tmp.Path("stuck")};
+  Backend.Dialog.MessageAnswers = {TMsgResult::mrNo};
+  auto results = Trash({a, normal, Tmp.Path("stuck/sub")});
+  EXPECT_EQ(results[0].Outcome, TTrashOutcome::toKept);
+  EXPECT_EQ(results[1].Outcome, TTrashOutcome::toTrashed);
+  EXPECT_EQ(results[2].Outcome, TTrashOutcome::toKept);
+  ASSERT_EQ(Backend.Dialog.Calls.size(), 1u);
+  EXPECT_NE(Backend.Dialog.Calls[0].find("2 items"), std::string::npos);
+  EXPECT_TRUE(Exists(a) && Exists(Tmp.Path("stuck/sub/b.txt")));
+
+  Backend.Dialog.MessageAnswers = {TMsgResult::mrYes};
+  results = Trash({a, Tmp.Path("stuck/sub")});
+  EXPECT_EQ(results[0].Outcome, TTrashOutcome::toDeleted);
+  EXPECT_EQ(results[1].Outcome, TTrashOutcome::toDeleted);
+  EXPECT_FALSE(Exists(a) || Exists(Tmp.Path("stuck/sub")));
+  EXPECT_EQ(Bin.Info().Count, 1u);  // deleted permanently, not trashed
+}
+
+TEST_F(TrashTest, FailuresNameThePathAndNothingElseChanges) {
+  const auto results = Trash({Tmp.Path("missing.txt")});
+  EXPECT_EQ(results[0].Outcome, TTrashOutcome::toFailed);
+  EXPECT_NE(results[0].Error.find(Tmp.Path("missing.txt")), std::string::npos);
+  EXPECT_EQ(Bin.Info().Count, 0u);
+  EXPECT_TRUE(Backend.Dialog.Calls.empty());
+}
+
+TEST_F(TrashTest, EmptyingAsksFirstAndRemovesEntriesWithTheirRecords) {
+  EXPECT_FALSE(EmptyTrashAsking(Bin, Backend.Dialog));  // nothing to empty: no question
+  EXPECT_TRUE(Backend.Dialog.Calls.empty());
+  Trash({Tmp.File("a", "a"), Tmp.File("b/c", "c")});
+  Backend.Dialog.MessageAnswers = {TMsgResult::mrNo, TMsgResult::mrYes};
+  EXPECT_FALSE(EmptyTrashAsking(Bin, Backend.Dialog));
+  EXPECT_EQ(Bin.Info().Count, 2u);
+  EXPECT_TRUE(EmptyTrashAsking(Bin, Backend.Dialog));
+  ASSERT_EQ(Backend.Dialog.Calls.size(), 2u);
+  EXPECT_NE(Backend.Dialog.Calls[0].find("2 items"), std::string::npos);
+  EXPECT_EQ(Bin.Info().Count, 0u);
+  EXPECT_EQ(trashfolder::OriginalPath(Tmp.Path("trash"), "a"), "");
+}
