@@ -53,7 +53,12 @@ bool TryDecimalNumber(std::string_view text, bool& nonZero) {
 
 }  // namespace
 
-bool TryStrToInt(std::string_view text, int& value) {
+namespace {
+
+// The integer forms both widths read: leading blanks, a sign, then decimal digits, or
+// hexadecimal ones after "$", "x", "X", "0x" or "0X" that spell the bit pattern. False when
+// the text is no such number or does not fit Bits bits.
+bool ParseInteger(std::string_view text, int bits, uint64_t& pattern) {
   size_t i = 0, n = text.size();
   while (i < n && text[i] == ' ') ++i;
   bool negative = false;
@@ -67,23 +72,45 @@ bool TryStrToInt(std::string_view text, int& value) {
     i += 2;
   }
   if (i == n) return false;
-  const uint64_t limit = base == 16 ? 0xFFFFFFFFull : negative ? 2147483648ull : 2147483647ull;
+  const uint64_t top = uint64_t(1) << (bits - 1);  // 2^(bits-1)
+  const uint64_t limit = base == 16 ? top - 1 + top : negative ? top : top - 1;
   uint64_t magnitude = 0;
   for (; i < n; ++i) {
-    int digit = DigitValue(text[i], base);
+    const int digit = DigitValue(text[i], base);
     if (digit < 0) return false;
+    if (magnitude > (limit - uint64_t(digit)) / uint64_t(base)) return false;
     magnitude = magnitude * uint64_t(base) + uint64_t(digit);
-    if (magnitude > limit) return false;
   }
-  uint32_t bits = uint32_t(magnitude);
-  if (negative) bits = 0u - bits;
-  value = int32_t(bits);
+  pattern = negative ? 0 - magnitude : magnitude;
+  return true;
+}
+
+}  // namespace
+
+bool TryStrToInt(std::string_view text, int& value) {
+  uint64_t pattern = 0;
+  if (!ParseInteger(text, 32, pattern)) return false;
+  value = int32_t(uint32_t(pattern));
+  return true;
+}
+
+bool TryStrToInt64(std::string_view text, int64_t& value) {
+  uint64_t pattern = 0;
+  if (!ParseInteger(text, 64, pattern)) return false;
+  value = int64_t(pattern);
   return true;
 }
 
 int StrToInt(std::string_view text) {
   int value = 0;
   if (!TryStrToInt(text, value))
+    throw EConvertError("''" + std::string(text) + "'' is not a valid integer value");
+  return value;
+}
+
+int64_t StrToInt64(std::string_view text) {
+  int64_t value = 0;
+  if (!TryStrToInt64(text, value))
     throw EConvertError("''" + std::string(text) + "'' is not a valid integer value");
   return value;
 }

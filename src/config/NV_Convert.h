@@ -1,6 +1,7 @@
 // The number and truth-value conversions of parameter values, with the system's error texts.
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -18,6 +19,9 @@ class EConvertError : public std::runtime_error {
 // must lie within the 32-bit range. Anything else, trailing blanks included, is rejected.
 bool TryStrToInt(std::string_view text, int& value);
 int StrToInt(std::string_view text);  // throws EConvertError
+// The same forms in 64 bits (hexadecimal spells the 64-bit pattern).
+bool TryStrToInt64(std::string_view text, int64_t& value);
+int64_t StrToInt64(std::string_view text);  // throws EConvertError
 
 // Any number (true when it is not zero, "0.5" included) or "True"/"False" in any case.
 bool TryStrToBool(std::string_view text, bool& value);
