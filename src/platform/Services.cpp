@@ -1,8 +1,16 @@
-// The slots of the window host's services.
+// The slots of the window host's services, and installing a backend's services at once.
+#include "platform/Services.h"
+
 #include "platform/Clipboard.h"
 #include "platform/Dialogs.h"
+#include "platform/DirWatch.h"
+#include "platform/FileOps.h"
 #include "platform/ServiceSlot.h"
+#include "platform/Shell.h"
 #include "platform/Sound.h"
+#include "platform/Trash.h"
+#include "platform/UiLoop.h"
+#include "platform/Volumes.h"
 
 namespace platform {
 
@@ -18,5 +26,31 @@ void SetDialogs(Dialogs* dialogs) { gDialogs.Set(dialogs); }
 Dialogs& TheDialogs() { return gDialogs.Get(); }
 void SetSound(Sound* sound) { gSound.Set(sound); }
 Sound& TheSound() { return gSound.Get(); }
+
+void InstallServices(const TServices& s) {
+  SetUiLoop(s.Loop);
+  SetClipboard(s.Clip);
+  SetDialogs(s.Dialog);
+  SetSound(s.Audio);
+  SetVolumes(s.Drives);
+  SetShell(s.Desktop);
+  SetTrash(s.Bin);
+  SetFileOpUi(s.OpUi);
+  SetDirWatcher(s.Watcher);
+  SetFileOps(s.Ops);
+}
+
+void UninstallServices() {
+  SetFileOps(nullptr);
+  SetDirWatcher(nullptr);
+  SetFileOpUi(nullptr);
+  SetTrash(nullptr);
+  SetShell(nullptr);
+  SetVolumes(nullptr);
+  SetSound(nullptr);
+  SetDialogs(nullptr);
+  SetClipboard(nullptr);
+  SetUiLoop(nullptr);
+}
 
 }  // namespace platform

@@ -1,5 +1,7 @@
 #include "platform/gtk/GtkBackend.h"
 
+#include "platform/Services.h"
+
 #include <gtk/gtk.h>
 #ifdef GDK_WINDOWING_X11
 #include <X11/Xlib.h>
@@ -35,30 +37,12 @@ std::unique_ptr<TGtkBackend> TGtkBackend::Init() {
 void TGtkBackend::SetDisplayLostHandler(std::function<void()> handler) { gDisplayLost = std::move(handler); }
 
 TGtkBackend::TGtkBackend() {
-  SetUiLoop(&Loop);
-  SetClipboard(&Clip);
-  SetDialogs(&Dialog);
-  SetSound(&Audio);
-  SetVolumes(&Volumes);
-  SetShell(&Shell);
-  SetTrash(&Trash);
-  SetFileOpUi(&FileOpUi);
-  SetDirWatcher(&Watcher);
-  SetFileOps(&FileOps);
+  InstallServices({&Loop, &Clip, &Dialog, &Audio, &Volumes, &Shell, &Trash, &FileOpUi, &Watcher, &FileOps});
 }
 
 TGtkBackend::~TGtkBackend() {
   gDisplayLost = nullptr;
-  SetFileOps(nullptr);
-  SetDirWatcher(nullptr);
-  SetFileOpUi(nullptr);
-  SetTrash(nullptr);
-  SetShell(nullptr);
-  SetVolumes(nullptr);
-  SetSound(nullptr);
-  SetDialogs(nullptr);
-  SetClipboard(nullptr);
-  SetUiLoop(nullptr);
+  UninstallServices();
 }
 
 std::unique_ptr<TGtkWindow> TGtkBackend::CreateMainWindow(WindowEvents& events, int clientWidth, int clientHeight) {
