@@ -188,3 +188,13 @@ TEST(WheelAccumulator, SmoothScrollingBecomesWholeNotches) {
   wheel.Reset();
   EXPECT_EQ(wheel.Add(-0.9), 0);
 }
+
+TEST(HeadlessWindow, RepaintQueuedWhenTheWindowGoesDoesNothing) {
+  THeadlessBackend backend;
+  TCountingSink sink;
+  auto window = backend.CreateMainWindow(sink, 8, 6);
+  window->Invalidate();
+  window.reset();  // the queued repaint must not touch the destroyed window
+  backend.Loop.RunUntilIdle();
+  EXPECT_EQ(sink.Paints, 0);
+}

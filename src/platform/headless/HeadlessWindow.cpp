@@ -52,8 +52,8 @@ void THeadlessWindow::Paint() {
 
 void THeadlessWindow::Invalidate() {
   if (FInvalid.exchange(true)) return;  // a repaint is already on its way
-  Post([this] {
-    if (FInvalid.load()) Paint();
+  Post([this, alive = FAlive] {
+    if (alive->load() && FInvalid.load()) Paint();
   });
 }
 

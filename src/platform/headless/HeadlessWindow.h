@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@ namespace platform::headless {
 class THeadlessWindow : public Window {
  public:
   THeadlessWindow(WindowEvents& events, int clientWidth, int clientHeight);
+  ~THeadlessWindow() override { FAlive->store(false); }
 
   void SetTitle(const std::string& title) override { FTitle = title; }
   void Show() override { FShown = true; }
@@ -85,6 +87,8 @@ class THeadlessWindow : public Window {
   gfx::TBitmap32 FPresented;
   int FPaints = 0;
   std::atomic<bool> FInvalid{false};
+  // Tells a repaint still queued when the window goes that there is nothing to paint.
+  std::shared_ptr<std::atomic<bool>> FAlive = std::make_shared<std::atomic<bool>>(true);
   std::vector<std::string> FDraggedOut;
   TDropEffect FDragOutResult = deNone;
 };

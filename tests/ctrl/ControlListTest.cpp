@@ -1,0 +1,89 @@
+#include "ctrl/NV_ControlList.h"
+
+#include <gtest/gtest.h>
+
+#include "ctrl/CtrlTestControls.h"
+
+namespace ctrl {
+namespace {
+
+using test::TProbe;
+
+std::unique_ptr<TProbe> Named(const std::string& id) {
+  auto p = TSmartCtrl::Create<TProbe>(nullptr, id);
+  p->SC_ID = id;
+  return p;
+}
+
+std::string Order(const TControlList& list) {
+  std::string out;
+  for (int i = 0; i < list.Count(); ++i) out += list.Control(i)->SC_ID;
+  return out;
+}
+
+TEST(ControlList, MoveControlIndexRule) {
+  struct Case {
+    int from, to;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {0, 3, "bcade"},  // forward: lands one before the target
+      {4, 9, "abcde"},  // clamped to the end
+      {3, 0, "dabce"},  // backward: lands on the target
+      {1, -4, "bacde"},
+      {7, 0, "abcde"},  // no such entry
+  };
+  for (const Case& c : cases) {
+    TControlList list;
+    for (const char* id : {"a", "b", "c", "d", "e"}) list.AddControl(Named(id));
+    list.MoveControl(c.from, c.to);
+    EXPECT_EQ(Order(list), c.expected) << c.from << " -> " << c.to;
+    EXPECT_EQ(list.Control(0)->scParentList, &list);
+  }
+  TControlList list;
+  for (const char* id : {"a", "b", "c"}) list.AddControl(Named(id));
+  EXPECT_TRUE(list.MoveControl("a", 2));
+  EXPECT_EQ(Order(list), "bac");
+  EXPECT_FALSE(list.MoveControl("z", 0));
+}
+
+TEST(ControlList, DuplicatesAndDeadControlsAreDestroyed) {
+  TControlList list;
+  list.CL_ADD_DUPS = false;
+  ASSERT_NE(list.AddControl(Named("a")), nullptr);
+  auto dup = Named("a");
+  Weak<TSmartCtrl> handle = dup.get();
+  EXPECT_EQ(list.AddControl(std::move(dup)), nullptr);
+  EXPECT_FALSE(handle.Live());
+  EXPECT_EQ(list.AddControl(Named("")), nullptr);  // no identifier: not a live control
+  EXPECT_EQ(list.AddControl(nullptr), nullptr);
+  EXPECT_EQ(list.Count(), 1);
+
+  list.CL_ADD_DUPS = true;
+  EXPECT_NE(list.AddControl(Named("a"), 0), nullptr);
+  EXPECT_EQ(list.Count(), 2);
+  EXPECT_TRUE(list.RemoveControl("a"));
+  EXPECT_EQ(list.Count(), 1);
+}
+
+TEST(ControlList, LastVisibleAndControlAtXY) {
+  TControlList list;
+  for (const char* id : {"a", "b", "c", "d"}) list.AddControl(Named(id));
+  list.Control(0)->SC_ALIGN = asTop;
+  list.Control(1)->SC_ALIGN = asTop;
+  list.Control(1)->SC_VISIBLE = false;
+  list.Control(2)->SC_ALIGN = asLeft;
+  TSmartCtrl* found = nullptr;
+  EXPECT_TRUE(list.LastVisible(found, 3, asTop));
+  EXPECT_EQ(found->SC_ID, "a");
+  EXPECT_FALSE(list.LastVisible(found, 0, asTop));
+  EXPECT_FALSE(list.LastVisible(found, 2, asLeft));
+
+  // Visibility is not tested here; the last one that contains the point wins.
+  EXPECT_EQ(list.ControlAtXY(10, 10)->SC_ID, "d");
+  list.Control(3)->SC_ID.clear();
+  EXPECT_EQ(list.ControlAtXY(10, 10)->SC_ID, "c");
+}
+
+}  // namespace
+}  // namespace ctrl
