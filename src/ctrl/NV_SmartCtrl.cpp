@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "config/NV_Ascii.h"
+#include "config/NV_Entries.h"
 #include "config/NV_Format.h"
 #include "config/NV_Ini.h"
 #include "ctrl/NV_ControlList.h"
@@ -120,6 +121,16 @@ TCtrlManager* TSmartCtrl::Mgr() const { return Manager.Get(); }
 gfx::TPoint TSmartCtrl::MousePos() const {
   const TCtrlManager* manager = Mgr();
   return manager != nullptr ? manager->MousePos() : gfx::TPoint{};
+}
+
+bool TSmartCtrl::LoadStandardBackground(std::string_view section, std::string_view imagePath) {
+  if (SC_SKIN == nullptr) return false;
+  constexpr std::string_view kThemeData = "ControlTheme:\\";
+  config::LoadWorkArea(SC_OFFSET_LEFT, SC_OFFSET_TOP, SC_OFFSET_RIGHT, SC_OFFSET_BOTTOM, kThemeData, section,
+                       "Image(Background)", "");
+  config::TResizeParams params;
+  config::LoadResizeParams(kThemeData, section, "Image(Background)", "", params);
+  return SC_SKIN->LoadImage("ControlBack", imagePath, params) >= 0;
 }
 
 void TSmartCtrl::ArrangeRects() {

@@ -304,6 +304,12 @@ class TSmartCtrl {
   // Starts the theme task "Ctrl.LoadTheme": On_LoadTheme on its worker, then On_LoadThemeEnd on
   // the interface thread (posted; dropped when the control died meanwhile).
   void LoadTheme();
+  // The standard background, for On_LoadTheme: the "WorkArea" of Section's "Image(Background)"
+  // entry in the control theme's data file becomes the content insets (SC_OFFSET_*), and the
+  // picture ImagePath (a macro path) is loaded as "ControlBack" with the entry's resize
+  // parameters; On_Paint then draws it over the whole control. False without a skin buffer or
+  // when the picture is missing.
+  bool LoadStandardBackground(std::string_view section, std::string_view imagePath);
   // Stops the control's tasks for good. A subclass whose theme work reads its own fields calls
   // this in its destructor, before those fields die.
   void StopTasks();

@@ -8,6 +8,7 @@
 #include "config/NV_Entries.h"
 #include "config/NV_PathMacros.h"
 #include "ctrl/NV_SkinBuffer.h"
+#include "ctrl/NV_SmartCtrl.h"
 #include "gfx/Draw.h"
 #include "gfx/PngCodec.h"
 #include "gfx/Text.h"
@@ -84,4 +85,37 @@ TEST(DefaultThemePreview, EveryPictureLoadsAndDraws) {
   EXPECT_NE(canvas.Pixel(16 + 3 * 132 + 60, 50), gfx::clWhite32);  // hot and selected tile
   EXPECT_NE(canvas.Pixel(250, 135), gfx::clWhite32);               // window header band
   ASSERT_TRUE(gfx::SavePngFile(canvas, kApp + "/default-theme-preview.png"));
+}
+
+namespace {
+class TBubble : public TSmartCtrl {
+  NV_CTRL_CLASS(TBubble, TSmartCtrl)
+ public:
+  explicit TBubble(TSkinBuffer* skin) {
+    SC_SKIN = skin;
+    SC_POS = {20, 10};
+    SC_WIDTH = 120;
+    SC_HEIGHT = 40;
+  }
+};
+}  // namespace
+
+TEST(DefaultThemePreview, StandardBackgroundGivesInsetsAndPaintsOverTheControl) {
+  config::TPathContext context = *config::PathContext();
+  const config::TPathContext saved = context;
+  context.AppFolder = kApp;
+  config::SetPathContext(context);
+  TSkinBuffer skin;
+  auto bubble = TSmartCtrl::Create<TBubble>(&skin);
+  ASSERT_TRUE(bubble->LoadStandardBackground("SelectTip", "ControlThemePath:\\SelectTip\\Background.png"));
+  EXPECT_EQ(bubble->SC_OFFSET_LEFT, 12);  // the WorkArea of "Image(Background)"
+  EXPECT_EQ(bubble->SC_OFFSET_TOP, 8);
+  EXPECT_FALSE(bubble->LoadStandardBackground("SelectTip", "ControlThemePath:\\SelectTip\\Missing.png"));
+  bubble->SetPosition({20, 10});
+  gfx::TBitmap32 canvas(200, 80);
+  canvas.Clear(gfx::Color32(200, 0, 0));
+  bubble->On_Paint(canvas);
+  EXPECT_EQ(canvas.Pixel(80, 30), gfx::clWhite32);  // the bubble's white surface over the control
+  EXPECT_EQ(canvas.Pixel(190, 70), gfx::Color32(200, 0, 0));  // nothing beyond its shadow
+  config::SetPathContext(saved);
 }
