@@ -5,6 +5,7 @@
 #include "platform/Dialogs.h"
 #include "platform/DirWatch.h"
 #include "platform/FileOps.h"
+#include "platform/Icons.h"
 #include "platform/ServiceSlot.h"
 #include "platform/Shell.h"
 #include "platform/Sound.h"
@@ -38,9 +39,11 @@ void InstallServices(const TServices& s) {
   SetFileOpUi(s.OpUi);
   SetDirWatcher(s.Watcher);
   SetFileOps(s.Ops);
+  SetIcons(s.Pictures);
 }
 
 void UninstallServices() {
+  SetIcons(nullptr);
   SetFileOps(nullptr);
   SetDirWatcher(nullptr);
   SetFileOpUi(nullptr);

@@ -14,6 +14,7 @@ class Trash;
 class FileOpUi;
 class TDirWatcher;
 class TFileOps;
+class Icons;
 
 struct TServices {
   UiLoop* Loop = nullptr;
@@ -26,6 +27,7 @@ struct TServices {
   FileOpUi* OpUi = nullptr;
   TDirWatcher* Watcher = nullptr;
   TFileOps* Ops = nullptr;
+  Icons* Pictures = nullptr;
 };
 
 void InstallServices(const TServices& services);

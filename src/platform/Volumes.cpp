@@ -1,12 +1,56 @@
 #include "platform/Volumes.h"
 
+#include <algorithm>
+#include <array>
+
 #include "platform/ServiceSlot.h"
 
 namespace platform {
 
 namespace {
 TServiceSlot<Volumes> gVolumes;
+
+// The mount table writes space, tab, newline and backslash as "\ooo" (octal).
+std::string UnescapeMountField(std::string_view field) {
+  auto isOctal = [](char c) { return c >= '0' && c <= '7'; };
+  std::string text;
+  for (size_t i = 0; i < field.size(); ++i) {
+    if (field[i] == '\\' && i + 3 < field.size() && isOctal(field[i + 1]) &&
+        isOctal(field[i + 2]) && isOctal(field[i + 3])) {
+      text += char((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0'));
+      i += 3;
+    } else {
+      text += field[i];
+    }
+  }
+  return text;
 }
+
+std::vector<std::string_view> SplitSpaces(std::string_view line) {
+  std::vector<std::string_view> fields;
+  size_t at = 0;
+  while (at < line.size()) {
+    while (at < line.size() && (line[at] == ' ' || line[at] == '\n')) ++at;
+    size_t end = at;
+    while (end < line.size() && line[end] != ' ' && line[end] != '\n') ++end;
+    if (end > at) fields.push_back(line.substr(at, end - at));
+    at = end;
+  }
+  return fields;
+}
+
+bool StartsWith(std::string_view text, std::string_view start) {
+  return text.substr(0, start.size()) == start;
+}
+
+bool IsNetworkFs(std::string_view type) {
+  static constexpr std::array<std::string_view, 11> kNetwork{
+      "nfs", "nfs4", "cifs", "smb3", "smbfs", "sshfs", "9p", "davfs", "davfs2", "gvfsd-fuse", "afs"};
+  if (StartsWith(type, "fuse.")) type.remove_prefix(5);
+  return std::find(kNetwork.begin(), kNetwork.end(), type) != kNetwork.end();
+}
+
+}  // namespace
 
 void SetVolumes(Volumes* volumes) { gVolumes.Set(volumes); }
 Volumes& TheVolumes() { return gVolumes.Get(); }
@@ -15,6 +59,12 @@ std::string WithoutTrailingSlash(std::string_view path) {
   size_t end = path.size();
   while (end > 1 && path[end - 1] == '/') --end;
   return std::string(path.substr(0, end));
+}
+
+std::string WithTrailingSlash(std::string_view path) {
+  std::string root = WithoutTrailingSlash(path);
+  if (root != "/") root += '/';
+  return root;
 }
 
 std::string VolumeRootOf(std::string_view path, const std::vector<std::string>& roots) {
@@ -28,6 +78,61 @@ std::string VolumeRootOf(std::string_view path, const std::vector<std::string>& 
     if (holds) best = root;
   }
   return best;
+}
+
+bool ParseMountInfoLine(std::string_view line, TMountEntry& entry) {
+  // ID PARENT MAJOR:MINOR ROOT MOUNTPOINT OPTIONS [OPTIONAL...] - TYPE SOURCE SUPEROPTIONS
+  std::vector<std::string_view> fields = SplitSpaces(line);
+  if (fields.size() < 10) return false;
+  auto dash = std::find(fields.begin() + 6, fields.end(), std::string_view("-"));
+  if (dash == fields.end() || fields.end() - dash < 3) return false;
+  if (fields[4].empty() || fields[4][0] != '/') return false;
+  entry.Root = WithoutTrailingSlash(UnescapeMountField(fields[4]));
+  entry.Options = std::string(fields[5]);
+  entry.FsType = UnescapeMountField(dash[1]);
+  entry.Device = UnescapeMountField(dash[2]);
+  return true;
+}
+
+TVolumeKind ClassifyMount(const TMountEntry& entry, bool ejectable) {
+  if (IsNetworkFs(entry.FsType)) return TVolumeKind::vkNetwork;
+  if (entry.FsType == "iso9660" || entry.FsType == "udf" || StartsWith(entry.Device, "/dev/sr"))
+    return TVolumeKind::vkOptical;
+  if (entry.FsType == "tmpfs" || entry.FsType == "ramfs") return TVolumeKind::vkRam;
+  if (ejectable || StartsWith(entry.Root, "/media/") || StartsWith(entry.Root, "/run/media/"))
+    return TVolumeKind::vkRemovable;
+  return TVolumeKind::vkFixed;
+}
+
+TRootChanges CompareRoots(const std::vector<std::string>& before, const std::vector<std::string>& now) {
+  TRootChanges changes;
+  auto contains = [](const std::vector<std::string>& roots, const std::string& root) {
+    return std::find(roots.begin(), roots.end(), root) != roots.end();
+  };
+  for (const std::string& root : now)
+    if (!contains(before, root)) changes.Added.push_back(root);
+  for (const std::string& root : before)
+    if (!contains(now, root)) changes.Removed.push_back(root);
+  return changes;
+}
+
+TVolumeHandlerId TVolumeChangeHandlers::Add(TVolumeChangeHandler handler) {
+  TVolumeHandlerId id = FNextId++;
+  FHandlers.emplace(id, std::move(handler));
+  return id;
+}
+
+void TVolumeChangeHandlers::Remove(TVolumeHandlerId id) { FHandlers.erase(id); }
+
+void TVolumeChangeHandlers::Notify(TVolumeChange change, const std::string& root) {
+  std::vector<TVolumeHandlerId> ids;
+  for (const auto& [id, handler] : FHandlers) ids.push_back(id);
+  for (TVolumeHandlerId id : ids) {
+    auto it = FHandlers.find(id);
+    if (it == FHandlers.end()) continue;
+    TVolumeChangeHandler handler = it->second;  // a handler may remove itself while it runs
+    handler(change, root);
+  }
 }
 
 }  // namespace platform

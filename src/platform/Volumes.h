@@ -2,15 +2,40 @@
 // that a desktop shows its user, named by its mount root. Roots are written with a trailing "/"
 // where the system shows them; every call accepts them with or without it.
 //
-// Threads: every call may be made from any thread. DriveReady may wait for an unresponsive
+// Threads: every call may be made from any thread, except the change handlers, which are added,
+// removed and called on the interface thread. DriveReady and Space may wait for an unresponsive
 // volume, but never longer than kReadyTimeoutMs.
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace platform {
+
+enum class TVolumeKind { vkFixed, vkOptical, vkRemovable, vkRam, vkNetwork };
+
+struct TVolumeInfo {
+  std::string Root;    // with the trailing "/"
+  std::string Label;   // empty when the volume has no name
+  std::string Device;  // "/dev/sda1", a share ("server:/export", "//host/share"), "tmpfs"
+  std::string FsType;  // "ext4", "nfs4", "fuse.sshfs"
+  TVolumeKind Kind = TVolumeKind::vkFixed;
+};
+
+struct TVolumeSpace {
+  bool Ready = false;  // false: the volume did not answer in time, or Path is on none
+  uint64_t Total = 0;  // bytes
+  uint64_t Free = 0;   // bytes the user may still write
+};
+
+enum class TVolumeChange { vcMounted, vcUnmounted };
+// Root with the trailing "/".
+using TVolumeChangeHandler = std::function<void(TVolumeChange change, const std::string& root)>;
+using TVolumeHandlerId = uint64_t;
 
 class Volumes {
  public:
@@ -24,6 +49,18 @@ class Volumes {
   virtual std::string VolumeLabel(const std::string& root) = 0;
   // True for "/" and for the mount root of a listed volume.
   virtual bool IsDriveRoot(const std::string& path) = 0;
+
+  // The drives: "/" first, then the volumes a desktop shows its user, in mount order.
+  virtual std::vector<TVolumeInfo> Drives() = 0;
+  // The drive that holds the absolute Path (the listed volume with the longest root that holds
+  // it, else "/"); an empty Root when Path is not absolute.
+  virtual TVolumeInfo VolumeOf(const std::string& path) = 0;
+  // Size and free space of the file system that holds Path, asked with the time-out.
+  virtual TVolumeSpace Space(const std::string& path) = 0;
+  // Interface thread: Handler runs there whenever a drive is mounted or unmounted. Returns an
+  // id for RemoveChangeHandler, after which the handler is never called again.
+  virtual TVolumeHandlerId AddChangeHandler(TVolumeChangeHandler handler) = 0;
+  virtual void RemoveChangeHandler(TVolumeHandlerId id) = 0;
 };
 
 void SetVolumes(Volumes* volumes);
@@ -31,8 +68,44 @@ Volumes& TheVolumes();
 
 // Path without its trailing "/" characters; "/" itself stays "/".
 std::string WithoutTrailingSlash(std::string_view path);
+// Path with exactly one trailing "/".
+std::string WithTrailingSlash(std::string_view path);
 // The longest of Roots that holds the absolute Path (a root holds itself and everything below
 // it); empty when none does.
 std::string VolumeRootOf(std::string_view path, const std::vector<std::string>& roots);
+
+// One mount as the kernel's mount table describes it.
+struct TMountEntry {
+  std::string Root;  // mount point, without trailing "/" ("/" itself stays "/")
+  std::string Device;
+  std::string FsType;
+  std::string Options;  // the mount's own options ("rw,nosuid,relatime")
+};
+
+// Reads one line in the format of /proc/self/mountinfo; false when it is not one.
+bool ParseMountInfoLine(std::string_view line, TMountEntry& entry);
+// The kind of drive a mount is. Ejectable: the device says its medium can be removed.
+TVolumeKind ClassifyMount(const TMountEntry& entry, bool ejectable);
+
+// The roots that appear in Now but not in Before (Added), and the other way round (Removed),
+// each in the order of the list it comes from.
+struct TRootChanges {
+  std::vector<std::string> Added, Removed;
+};
+TRootChanges CompareRoots(const std::vector<std::string>& before, const std::vector<std::string>& now);
+
+// The change handlers of one Volumes service; interface thread only. A handler removed while the
+// handlers run is not called any more.
+class TVolumeChangeHandlers {
+ public:
+  TVolumeHandlerId Add(TVolumeChangeHandler handler);
+  void Remove(TVolumeHandlerId id);
+  void Notify(TVolumeChange change, const std::string& root);
+  bool Empty() const { return FHandlers.empty(); }
+
+ private:
+  std::map<TVolumeHandlerId, TVolumeChangeHandler> FHandlers;
+  TVolumeHandlerId FNextId = 1;
+};
 
 }  // namespace platform

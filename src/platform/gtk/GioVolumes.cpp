@@ -1,11 +1,13 @@
 #include "platform/gtk/GioVolumes.h"
 
 #include <dirent.h>
+#include <gio/gio.h>
 #include <gio/gunixmounts.h>
 #include <stdlib.h>
 #include <sys/statvfs.h>
 
 #include <condition_variable>
+#include <fstream>
 #include <thread>
 
 namespace platform::gtk {
@@ -62,15 +64,40 @@ std::string LabelOfDevice(const std::string& device) {
   return label;
 }
 
+// The kernel marks block devices whose medium can be taken out (sticks, card readers); a
+// partition asks the disk it belongs to.
+bool DeviceRemovable(const std::string& device) {
+  if (device.rfind("/dev/", 0) != 0) return false;
+  std::string real = RealPath(device);
+  std::string name = real.substr(real.rfind('/') + 1);
+  if (name.empty()) return false;
+  std::string node = RealPath("/sys/class/block/" + name);
+  if (std::ifstream(node + "/partition").good()) node = node.substr(0, node.rfind('/'));
+  char flag = '0';
+  std::ifstream(node + "/removable") >> flag;
+  return flag == '1';
+}
+
 }  // namespace
 
 struct TGioVolumes::TProbe {
   std::mutex Lock;
   std::condition_variable Done;
   bool Finished = false;
-  bool Ready = false;
+  TVolumeSpace Result;
   TClock::time_point Started = TClock::now();
 };
+
+TGioVolumes::~TGioVolumes() {
+  if (FVolumeMonitor) {
+    g_signal_handlers_disconnect_by_data(FVolumeMonitor, this);
+    g_object_unref(FVolumeMonitor);
+  }
+  if (FMountMonitor) {
+    g_signal_handlers_disconnect_by_data(FMountMonitor, this);
+    g_object_unref(FMountMonitor);
+  }
+}
 
 std::vector<TGioVolumes::TMount> TGioVolumes::Mounts() {
   std::lock_guard<std::mutex> guard(FLock);
@@ -83,6 +110,7 @@ std::vector<TGioVolumes::TMount> TGioVolumes::Mounts() {
     TMount mount;
     mount.Root = WithoutTrailingSlash(g_unix_mount_get_mount_path(entry));
     mount.Device = g_unix_mount_get_device_path(entry);
+    mount.FsType = g_unix_mount_get_fs_type(entry);
     mount.Shown = g_unix_mount_guess_should_display(entry);
     FMounts.push_back(std::move(mount));
   }
@@ -92,56 +120,160 @@ std::vector<TGioVolumes::TMount> TGioVolumes::Mounts() {
   return FMounts;
 }
 
+std::shared_ptr<TGioVolumes::TProbe> TGioVolumes::StartProbe(const std::string& root) {
+  // Caller holds FLock.
+  TRootState& state = FRoots[root];
+  if (state.Running) {
+    std::lock_guard<std::mutex> probeGuard(state.Running->Lock);
+    if (state.Running->Finished) state.Running.reset();
+  }
+  if (!state.Running) {
+    state.Running = std::make_shared<TProbe>();
+    // The worker owns only the probe, never this object: a hung statvfs may outlive us.
+    std::thread([probe = state.Running, root] {
+      struct statvfs info;
+      TVolumeSpace result;
+      if (statvfs(root.c_str(), &info) == 0) {
+        result.Ready = true;
+        result.Total = uint64_t(info.f_blocks) * info.f_frsize;
+        result.Free = uint64_t(info.f_bavail) * info.f_frsize;
+      }
+      {
+        std::lock_guard<std::mutex> probeGuard(probe->Lock);
+        probe->Finished = true;
+        probe->Result = result;
+      }
+      probe->Done.notify_all();
+    }).detach();
+  }
+  return state.Running;
+}
+
+TVolumeSpace TGioVolumes::AwaitProbe(const std::string& root, const std::shared_ptr<TProbe>& probe) {
+  // Callers that arrive while a probe runs share it, within the same overall bound.
+  TVolumeSpace result;
+  {
+    std::unique_lock<std::mutex> probeLock(probe->Lock);
+    auto deadline = probe->Started + std::chrono::milliseconds(kReadyTimeoutMs);
+    if (!probe->Done.wait_until(probeLock, deadline, [&] { return probe->Finished; })) return {};
+    result = probe->Result;
+  }
+  std::lock_guard<std::mutex> guard(FLock);
+  TRootState& state = FRoots[root];
+  if (state.Running == probe) state.Running.reset();
+  if (result.Ready) {
+    state.EverReady = true;
+    state.LastReady = TClock::now();
+  }
+  return result;
+}
+
 bool TGioVolumes::Probe(const std::string& root) {
   std::shared_ptr<TProbe> probe;
   {
     std::lock_guard<std::mutex> guard(FLock);
     TRootState& state = FRoots[root];
     if (state.EverReady && TClock::now() - state.LastReady < kReadyMemory) return true;
-    if (state.Running) {
-      std::lock_guard<std::mutex> probeGuard(state.Running->Lock);
-      if (state.Running->Finished) state.Running.reset();
-    }
-    if (!state.Running) {
-      state.Running = std::make_shared<TProbe>();
-      // The worker owns only the probe, never this object: a hung statvfs may outlive us.
-      std::thread([probe = state.Running, root] {
-        struct statvfs info;
-        bool ready = statvfs(root.c_str(), &info) == 0;
-        {
-          std::lock_guard<std::mutex> probeGuard(probe->Lock);
-          probe->Finished = true;
-          probe->Ready = ready;
-        }
-        probe->Done.notify_all();
-      }).detach();
-    }
-    probe = state.Running;
+    probe = StartProbe(root);
   }
-  // Callers that arrive while a probe runs share it, within the same overall bound.
-  bool ready = false;
-  {
-    std::unique_lock<std::mutex> probeLock(probe->Lock);
-    auto deadline = probe->Started + std::chrono::milliseconds(kReadyTimeoutMs);
-    if (!probe->Done.wait_until(probeLock, deadline, [&] { return probe->Finished; })) return false;
-    ready = probe->Ready;
-  }
-  std::lock_guard<std::mutex> guard(FLock);
-  TRootState& state = FRoots[root];
-  if (state.Running == probe) state.Running.reset();
-  if (ready) {
-    state.EverReady = true;
-    state.LastReady = TClock::now();
-  }
-  return ready;
+  return AwaitProbe(root, probe).Ready;
+}
+
+std::string TGioVolumes::RootOnDisk(const std::string& path) {
+  if (path.empty() || path[0] != '/') return {};
+  std::vector<std::string> roots{"/"};
+  for (const TMount& mount : Mounts()) roots.push_back(mount.Root);
+  return VolumeRootOf(path, roots);
 }
 
 bool TGioVolumes::DriveReady(const std::string& path) {
-  if (path.empty() || path[0] != '/') return false;
-  std::vector<std::string> roots{"/"};
-  for (const TMount& mount : Mounts()) roots.push_back(mount.Root);
-  return Probe(VolumeRootOf(path, roots));
+  std::string root = RootOnDisk(path);
+  return !root.empty() && Probe(root);
 }
+
+TVolumeSpace TGioVolumes::Space(const std::string& path) {
+  std::string root = RootOnDisk(path);
+  if (root.empty()) return {};
+  std::shared_ptr<TProbe> probe;
+  {
+    std::lock_guard<std::mutex> guard(FLock);
+    probe = StartProbe(root);
+  }
+  return AwaitProbe(root, probe);
+}
+
+TVolumeInfo TGioVolumes::InfoOf(const TMount& mount) const {
+  TVolumeInfo info;
+  info.Root = WithTrailingSlash(mount.Root);
+  info.Device = mount.Device;
+  info.FsType = mount.FsType;
+  info.Label = LabelOfDevice(mount.Device);
+  info.Kind = ClassifyMount({mount.Root, mount.Device, mount.FsType, {}}, DeviceRemovable(mount.Device));
+  return info;
+}
+
+std::vector<TVolumeInfo> TGioVolumes::Drives() {
+  std::vector<TMount> mounts = Mounts();
+  std::vector<TVolumeInfo> drives;
+  TMount top{"/", {}, {}, true};
+  for (const TMount& mount : mounts)
+    if (mount.Root == "/") top = mount;  // the last one mounted there is the one seen
+  drives.push_back(InfoOf(top));
+  for (const TMount& mount : mounts)
+    if (mount.Shown && mount.Root != "/") drives.push_back(InfoOf(mount));
+  return drives;
+}
+
+TVolumeInfo TGioVolumes::VolumeOf(const std::string& path) {
+  if (path.empty() || path[0] != '/') return {};
+  std::vector<TVolumeInfo> drives = Drives();
+  std::vector<std::string> roots;
+  for (const TVolumeInfo& drive : drives) roots.push_back(drive.Root);
+  std::string root = WithTrailingSlash(VolumeRootOf(path, roots));
+  for (const TVolumeInfo& drive : drives)
+    if (drive.Root == root) return drive;
+  return drives.front();
+}
+
+std::vector<std::string> TGioVolumes::ShownRoots() {
+  std::vector<std::string> roots{"/"};
+  for (const TMount& mount : Mounts())
+    if (mount.Shown && mount.Root != "/") roots.push_back(WithTrailingSlash(mount.Root));
+  return roots;
+}
+
+void TGioVolumes::Resync() {
+  std::vector<std::string> now = ShownRoots();
+  TRootChanges changes = CompareRoots(FKnown, now);
+  FKnown = std::move(now);
+  for (const std::string& root : changes.Removed) FHandlers.Notify(TVolumeChange::vcUnmounted, root);
+  for (const std::string& root : changes.Added) FHandlers.Notify(TVolumeChange::vcMounted, root);
+}
+
+// The volume monitor reports mounts the desktop's services made; the Unix mount monitor every
+// change of the mount table. Either makes the table be compared with what was last reported, so
+// a mount is reported once whichever tells first.
+void TGioVolumes::OnMountAdded(void*, void*, void* self) { static_cast<TGioVolumes*>(self)->Resync(); }
+void TGioVolumes::OnMountRemoved(void*, void*, void* self) { static_cast<TGioVolumes*>(self)->Resync(); }
+void TGioVolumes::OnMountsChanged(void*, void* self) { static_cast<TGioVolumes*>(self)->Resync(); }
+
+void TGioVolumes::StartMonitors() {
+  if (FMountMonitor) return;
+  FKnown = ShownRoots();
+  // Both emit on the main context of the thread that asks for them first: this one.
+  FMountMonitor = g_unix_mount_monitor_get();
+  g_signal_connect(FMountMonitor, "mounts-changed", G_CALLBACK(OnMountsChanged), this);
+  FVolumeMonitor = g_volume_monitor_get();
+  g_signal_connect(FVolumeMonitor, "mount-added", G_CALLBACK(OnMountAdded), this);
+  g_signal_connect(FVolumeMonitor, "mount-removed", G_CALLBACK(OnMountRemoved), this);
+}
+
+TVolumeHandlerId TGioVolumes::AddChangeHandler(TVolumeChangeHandler handler) {
+  StartMonitors();
+  return FHandlers.Add(std::move(handler));
+}
+
+void TGioVolumes::RemoveChangeHandler(TVolumeHandlerId id) { FHandlers.Remove(id); }
 
 std::string TGioVolumes::VolumeLabel(const std::string& root) {
   std::string wanted = WithoutTrailingSlash(root);

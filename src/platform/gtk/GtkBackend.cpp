@@ -37,7 +37,7 @@ std::unique_ptr<TGtkBackend> TGtkBackend::Init() {
 void TGtkBackend::SetDisplayLostHandler(std::function<void()> handler) { gDisplayLost = std::move(handler); }
 
 TGtkBackend::TGtkBackend() {
-  InstallServices({&Loop, &Clip, &Dialog, &Audio, &Volumes, &Shell, &Trash, &FileOpUi, &Watcher, &FileOps});
+  InstallServices({&Loop, &Clip, &Dialog, &Audio, &Volumes, &Shell, &Trash, &FileOpUi, &Watcher, &FileOps, &Icons});
 }
 
 TGtkBackend::~TGtkBackend() {

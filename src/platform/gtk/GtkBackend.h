@@ -12,6 +12,7 @@
 #include "platform/gtk/GioVolumes.h"
 #include "platform/gtk/GtkClipboard.h"
 #include "platform/gtk/GtkDialogs.h"
+#include "platform/gtk/GtkIcons.h"
 #include "platform/gtk/GtkLoop.h"
 #include "platform/gtk/GtkProgressWindow.h"
 #include "platform/gtk/GtkSound.h"
@@ -33,6 +34,7 @@ class TGtkBackend {
   std::unique_ptr<TGtkWindow> CreateMainWindow(WindowEvents& events, int clientWidth, int clientHeight);
 
   TGtkLoop Loop;
+  TGtkIcons Icons{Loop};
   TGtkClipboard Clip;
   TGtkDialogs Dialog;
   TGtkSound Audio;

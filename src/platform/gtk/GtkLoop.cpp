@@ -33,8 +33,9 @@ void TGtkLoop::Post(std::function<void()> fn) {
   }
 }
 
+// Idle callbacks queued before the loop went find it gone and do nothing.
 int TGtkLoop::RunPostedCallback(void* self) {
-  static_cast<TGtkLoop*>(self)->RunPosted();
+  if (self == gLoop) static_cast<TGtkLoop*>(self)->RunPosted();
   return G_SOURCE_REMOVE;
 }
 
@@ -55,6 +56,7 @@ void TGtkLoop::ScheduleDrain() {
 }
 
 int TGtkLoop::DrainRequestsCallback(void* self) {
+  if (self != gLoop) return G_SOURCE_REMOVE;
   auto* loop = static_cast<TGtkLoop*>(self);
   loop->FDrainScheduled.store(false);
   loop->FRequests.Drain();

@@ -5,7 +5,7 @@
 namespace platform::headless {
 
 THeadlessBackend::THeadlessBackend(TClock clock) : Loop(clock) {
-  InstallServices({&Loop, &Clip, &Dialog, &Audio, &Volumes, &Shell, &Trash, &FileOpUi, &Watcher, &FileOps});
+  InstallServices({&Loop, &Clip, &Dialog, &Audio, &Volumes, &Shell, &Trash, &FileOpUi, &Watcher, &FileOps, &Icons});
 }
 
 THeadlessBackend::~THeadlessBackend() {

@@ -7,6 +7,7 @@
 #include "platform/DirWatch.h"
 #include "platform/FileOps.h"
 #include "platform/headless/HeadlessFileOpUi.h"
+#include "platform/headless/HeadlessIcons.h"
 #include "platform/headless/HeadlessLoop.h"
 #include "platform/headless/HeadlessServices.h"
 #include "platform/headless/HeadlessShell.h"
@@ -32,6 +33,7 @@ class THeadlessBackend {
   THeadlessSound Audio;
   THeadlessVolumes Volumes;
   THeadlessShell Shell;
+  THeadlessIcons Icons;
   THeadlessTrash Trash;  // tests set Trash.Folder
   THeadlessFileOpUi FileOpUi;
   // Destroyed first (members go in reverse order): they join their workers while the services
