@@ -12,24 +12,13 @@
 
 #include "platform/Fs.h"
 #include "platform/Volumes.h"
+#include "platform/gtk/GlibText.h"
 
 namespace platform::gtk {
 
 namespace {
 
-// Takes ownership of a GLib string.
-std::string Adopt(gchar* text) {
-  if (!text) return {};
-  std::string result(text);
-  g_free(text);
-  return result;
-}
-
 std::string Text(const gchar* text) { return text ? std::string(text) : std::string(); }
-
-bool EndsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
 
 // A desktop entry of type Link stands for its URL; only local files count as targets, so a
 // web link stays a launcher that opens its URL.

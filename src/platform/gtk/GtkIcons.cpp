@@ -5,22 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/gtk/GlibText.h"
 #include "platform/gtk/GtkPixbuf.h"
 
 namespace platform::gtk {
 
 namespace {
-
-std::string Adopt(gchar* text) {
-  if (!text) return {};
-  std::string result(text);
-  g_free(text);
-  return result;
-}
-
-bool EndsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
 
 bool Decode(const std::string& file, int size, gfx::TBitmap32& out) {
   GdkPixbuf* pixbuf = gdk_pixbuf_new_from_file_at_scale(file.c_str(), size, size, TRUE, nullptr);
