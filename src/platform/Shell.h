@@ -84,6 +84,9 @@ class Shell {
   // point (X, Y) and returns at once (ContextMenuEntries tells what it holds).
   virtual void ContextMenu(const std::string& folder, const std::vector<std::string>& names, int x,
                            int y, TContextMenuActions actions) = 0;
+  // Interface thread: shows a properties window for Paths (one or several) and returns at once;
+  // sizes below folders are counted on a worker and fill in as they come.
+  virtual void ShowProperties(const std::vector<std::string>& paths) = 0;
 };
 
 // The entries of the context menu for NameCount names whose first has the applications Apps:

@@ -13,6 +13,7 @@
 #include "platform/Fs.h"
 #include "platform/Volumes.h"
 #include "platform/gtk/GlibText.h"
+#include "platform/gtk/GtkPropertiesWindow.h"
 
 namespace platform::gtk {
 
@@ -427,6 +428,16 @@ void TGioShell::ContextMenu(const std::string& folder, const std::vector<std::st
   GdkRectangle point{x, y, 1, 1};
   gtk_menu_popup_at_rect(GTK_MENU(menu), gdk_get_default_root_window(), &point, GDK_GRAVITY_NORTH_WEST,
                          GDK_GRAVITY_NORTH_WEST, nullptr);
+}
+
+void TGioShell::SetParent(void* gtkWindow) {
+  if (FParent) g_object_remove_weak_pointer(G_OBJECT(FParent), &FParent);
+  FParent = gtkWindow;
+  if (FParent) g_object_add_weak_pointer(G_OBJECT(FParent), &FParent);
+}
+
+void TGioShell::ShowProperties(const std::vector<std::string>& paths) {
+  TGtkPropertiesWindow::Open(paths, FParent);
 }
 
 }  // namespace platform::gtk

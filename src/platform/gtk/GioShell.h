@@ -32,9 +32,16 @@ class TGioShell : public Shell {
   void ContextMenu(const std::string& folder, const std::vector<std::string>& names, int x, int y,
                    TContextMenuActions actions) override;
 
+  // A GTK window per call, transient for the main window (SetParent).
+  void ShowProperties(const std::vector<std::string>& paths) override;
+  void SetParent(void* gtkWindow);  // forgotten when that window goes
+
   // Opens a folder where no file browser answers the bus: with the folder's default handler
   // unless replaced (before the first ShowInFileBrowser; tests see what would be opened).
   std::function<bool(const std::string& folder, std::string& error)> OpenFolder;
+
+ private:
+  void* FParent = nullptr;  // GtkWindow* the properties windows stay above
 };
 
 }  // namespace platform::gtk

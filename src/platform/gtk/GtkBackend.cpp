@@ -1,6 +1,7 @@
 #include "platform/gtk/GtkBackend.h"
 
 #include "platform/Services.h"
+#include "platform/gtk/GtkPropertiesWindow.h"
 
 #include <gtk/gtk.h>
 #ifdef GDK_WINDOWING_X11
@@ -42,6 +43,7 @@ TGtkBackend::TGtkBackend() {
 
 TGtkBackend::~TGtkBackend() {
   gDisplayLost = nullptr;
+  TGtkPropertiesWindow::CloseAll();
   UninstallServices();
 }
 
@@ -49,6 +51,7 @@ std::unique_ptr<TGtkWindow> TGtkBackend::CreateMainWindow(WindowEvents& events, 
   auto window = std::make_unique<TGtkWindow>(events, clientWidth, clientHeight);
   Dialog.SetParent(window->NativeWindow());
   FileOpUi.SetParent(window->NativeWindow());
+  Shell.SetParent(window->NativeWindow());
   return window;
 }
 

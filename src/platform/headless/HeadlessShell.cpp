@@ -73,6 +73,11 @@ void THeadlessShell::ContextMenu(const std::string& folder, const std::vector<st
   FMenuActions = std::move(actions);
 }
 
+void THeadlessShell::ShowProperties(const std::vector<std::string>& paths) {
+  std::string ignored;
+  Record({TShellVerb::svProperties, {}, paths, {}}, ignored);
+}
+
 std::vector<TMenuEntry> THeadlessShell::MenuEntries() const { return FMenu; }
 
 bool THeadlessShell::ChooseFromMenu(TMenuCommand command, const std::string& appId) {

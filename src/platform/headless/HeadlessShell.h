@@ -13,7 +13,7 @@
 
 namespace platform::headless {
 
-enum class TShellVerb { svOpen, svLaunch, svShowInFileBrowser, svOpenWith, svContextMenu };
+enum class TShellVerb { svOpen, svLaunch, svShowInFileBrowser, svOpenWith, svContextMenu, svProperties };
 
 struct TShellCall {
   TShellVerb Verb = TShellVerb::svOpen;
@@ -48,6 +48,8 @@ class THeadlessShell : public Shell {
   // Recorded; the menu stays "open" until the test chooses from it.
   void ContextMenu(const std::string& folder, const std::vector<std::string>& names, int x, int y,
                    TContextMenuActions actions) override;
+
+  void ShowProperties(const std::vector<std::string>& paths) override;
 
   // Interface thread: the entries of the menu shown last, and choosing one of them (an
   // application under Open With by its id); false when the menu has no such enabled entry.
