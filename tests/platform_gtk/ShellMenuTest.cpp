@@ -8,6 +8,7 @@
 #include "../platform/TempFolder.h"
 #include "GtkTestSupport.h"
 #include "platform/gtk/GioShell.h"
+#include "platform/gtk/GtkScreen.h"
 
 using namespace platform;
 using platform::gtk::TGioShell;
@@ -34,8 +35,11 @@ class GtkContextMenuTest : public ::testing::Test {
     return actions;
   }
 
+  // Keys sent before the menu holds the keyboard would be lost: wait for its grab first.
   void Keys(const std::vector<std::string>& keys) {
-    std::vector<std::string> argv{"xdotool", "sleep", "0.3", "key", "--delay", "50"};
+    ASSERT_TRUE(gtktest::PumpUntil(Backend->Loop, [] { return platform::gtk::PopupHoldsInput(); }))
+        << "the menu never took the keyboard";
+    std::vector<std::string> argv{"xdotool", "sleep", "0.1", "key", "--delay", "50"};
     argv.insert(argv.end(), keys.begin(), keys.end());
     gtktest::RunPumping(Backend->Loop, argv);
   }

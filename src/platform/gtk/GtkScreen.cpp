@@ -20,4 +20,6 @@ bool CaptureScreen(gfx::TBitmap32& out, int x, int y, int width, int height) {
   return true;
 }
 
+bool PopupHoldsInput() { return gtk_grab_get_current() != nullptr; }
+
 }  // namespace platform::gtk

@@ -9,4 +9,7 @@ namespace platform::gtk {
 // display. Call after TGtkBackend::Init.
 bool CaptureScreen(gfx::TBitmap32& out, int x = 0, int y = 0, int width = 0, int height = 0);
 
+// True while a popup (a menu) of this program holds the keyboard and pointer.
+bool PopupHoldsInput();
+
 }  // namespace platform::gtk
