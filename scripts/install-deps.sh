@@ -13,6 +13,8 @@ packages=(
   # tests, benchmarks, fuzzers and the virtual display
   googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   xvfb xauth xdotool xclip
+  # the desktop's trash service and tools, on a private session bus in the trash tests
+  gvfs gvfs-daemons dbus-daemon dbus-bin libglib2.0-bin
 )
 
 missing=()

@@ -128,10 +128,13 @@ TEST_F(DirWatchThreads, ABurstWhileTheInterfaceIsBusyArrivesAsFewCalls) {
   TCounts counts;
   Watch(dir, counts);
   for (int i = 0; i < 1000; ++i) fstest::MakeFile(dir + "/f" + std::to_string(i), "x");
+  // The interface stays busy long enough for the reader to take in the whole burst, even
+  // under a sanitizer; every event read meanwhile joins the one call already waiting.
+  usleep(300 * 1000);
   ASSERT_TRUE(WaitFor([&] { return counts.Changed > 0; }));
   Backend.Loop.Advance(50);
   // Two thousand kernel events; one call per event would be two thousand calls.
-  EXPECT_LT(counts.Changed, 20);
+  EXPECT_LE(counts.Changed, 3);
 }
 
 TEST_F(DirWatchThreads, WhatCannotBeWatchedIsRefused) {

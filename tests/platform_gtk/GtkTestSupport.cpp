@@ -1,6 +1,7 @@
 #include "GtkTestSupport.h"
 
 #include <fcntl.h>
+#include <gio/gio.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -8,6 +9,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 
 extern char** environ;
 
@@ -177,6 +179,111 @@ TBackgroundChild::~TBackgroundChild() {
     waitpid(FPid, nullptr, 0);
   }
   if (FOutput >= 0) close(FOutput);
+}
+
+TChild::TChild(const std::vector<std::string>& argv, const std::string& outFile,
+               const std::vector<std::string>& extraEnv) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  int pipeFds[2] = {-1, -1};
+  if (outFile.empty()) {
+    if (pipe2(pipeFds, O_CLOEXEC) != 0) return;
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  }
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  std::vector<char*> args = ArgvOf(argv);
+  std::vector<char*> env;
+  for (const std::string& e : extraEnv) env.push_back(const_cast<char*>(e.c_str()));
+  for (char** e = environ; *e; ++e) env.push_back(*e);  // the first of a name counts
+  env.push_back(nullptr);
+  pid_t pid = -1;
+  if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), env.data()) != 0) pid = -1;
+  FPid = pid;
+  posix_spawn_file_actions_destroy(&actions);
+  if (pipeFds[1] >= 0) close(pipeFds[1]);
+  FOut = pipeFds[0];
+}
+
+TChild::~TChild() {
+  if (FPid > 0) {
+    kill(FPid, SIGTERM);
+    waitpid(FPid, nullptr, 0);
+  }
+  if (FOut >= 0) close(FOut);
+}
+
+int TChild::Wait() {
+  int status = 0;
+  const bool ended = FPid > 0 && waitpid(FPid, &status, 0) == FPid;
+  FPid = -1;
+  return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string TChild::FirstLine() {
+  std::string line;
+  char c;
+  while (FOut >= 0 && read(FOut, &c, 1) == 1 && c != '\n') line += c;
+  return line;
+}
+
+TPrivateSessionBus::TPrivateSessionBus(const std::string& folder, bool allowActivation) {
+  if (!HaveProgram("dbus-daemon")) return;
+  // Every client may do anything, eavesdropping included (for dbus-monitor).
+  const std::string policy = std::string(allowActivation ? "<standard_session_servicedirs/>" : "") +
+                             "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                             "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy>";
+  const std::string config = folder + "/bus.conf";
+  const std::string text =
+      "<busconfig><type>session</type><listen>unix:tmpdir=" + folder + "</listen>" + policy + "</busconfig>\n";
+  const int fd = open(config.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return;
+  const bool written = write(fd, text.data(), text.size()) == ssize_t(text.size());
+  close(fd);
+  if (!written) return;
+  FDaemon = std::make_unique<TChild>(
+      std::vector<std::string>{"dbus-daemon", "--config-file=" + config, "--nofork", "--print-address=1"},
+      std::string());
+  if (FDaemon->Started()) FAddress = FDaemon->FirstLine();
+  if (FAddress.empty()) return;
+  const char* earlier = getenv("DBUS_SESSION_BUS_ADDRESS");
+  FHadEarlierAddress = earlier != nullptr;
+  if (earlier) FEarlierAddress = earlier;
+  setenv("DBUS_SESSION_BUS_ADDRESS", FAddress.c_str(), 1);
+  if (!ServesThisProcess()) {
+    RestoreEarlierAddress();
+    FAddress.clear();
+  }
+}
+
+bool TPrivateSessionBus::ServesThisProcess() const {
+  // A process keeps its first session connection for good: when an earlier test connected it
+  // to a bus of its own, this bus cannot serve the process.
+  GDBusConnection* shared = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+  if (!shared) return false;
+  const bool ours = !g_dbus_connection_is_closed(shared) &&
+                    FAddress.find(std::string("guid=") + g_dbus_connection_get_guid(shared)) != std::string::npos;
+  g_object_unref(shared);
+  return ours;
+}
+
+void TPrivateSessionBus::RestoreEarlierAddress() {
+  if (FHadEarlierAddress)
+    setenv("DBUS_SESSION_BUS_ADDRESS", FEarlierAddress.c_str(), 1);
+  else
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
+}
+
+TPrivateSessionBus::~TPrivateSessionBus() {
+  if (FAddress.empty()) return;
+  // The process's shared session connection ends the process when its bus goes away, and
+  // here the bus going away is expected.
+  if (GDBusConnection* shared = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr)) {
+    g_dbus_connection_set_exit_on_close(shared, FALSE);
+    g_object_unref(shared);
+  }
+  RestoreEarlierAddress();
 }
 
 }  // namespace gtktest

@@ -129,64 +129,6 @@ TEST(GioShellLaunch, ALauncherGetsFilesAndStartsInTheWorkingFolderUnlessItNamesI
   EXPECT_FALSE(shell.OpenWith("no-such-app-norvo.desktop", {"/x"}, error));
 }
 
-namespace {
-
-// A process the test started, stopped by its PID at the end.
-class TChild {
- public:
-  // Standard output goes to OutFile, or to a pipe read with FirstLine when OutFile is empty.
-  TChild(const std::vector<std::string>& argv, const std::string& outFile,
-         const std::vector<std::string>& extraEnv = {}) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    int pipeFds[2] = {-1, -1};
-    if (outFile.empty()) {
-      if (pipe2(pipeFds, O_CLOEXEC) != 0) return;
-      posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-    } else {
-      posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    }
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    std::vector<char*> env;
-    for (const std::string& e : extraEnv) env.push_back(const_cast<char*>(e.c_str()));
-    for (char** e = environ; *e; ++e) env.push_back(*e);  // the first of a name counts
-    env.push_back(nullptr);
-    if (posix_spawnp(&FPid, args[0], &actions, nullptr, args.data(), env.data()) != 0) FPid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    if (pipeFds[1] >= 0) close(pipeFds[1]);
-    FOut = pipeFds[0];
-  }
-  ~TChild() {
-    if (FPid > 0) {
-      kill(FPid, SIGTERM);
-      waitpid(FPid, nullptr, 0);
-    }
-    if (FOut >= 0) close(FOut);
-  }
-  bool Started() const { return FPid > 0; }
-  // Waits for the child to end by itself; its exit status, or -1.
-  int Wait() {
-    int status = 0;
-    const bool ended = FPid > 0 && waitpid(FPid, &status, 0) == FPid;
-    FPid = -1;
-    return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  std::string FirstLine() {
-    std::string line;
-    char c;
-    while (FOut >= 0 && read(FOut, &c, 1) == 1 && c != '\n') line += c;
-    return line;
-  }
-
- private:
-  pid_t FPid = -1;
-  int FOut = -1;
-};
-
-}  // namespace
 
 // On a private session bus where no file browser serves ShowItems, the call goes out with the
 // entries' URIs and then the folders that hold them are opened instead. (GDBus talks to the bus
@@ -194,20 +136,15 @@ class TChild {
 TEST(GioShellFileBrowserThread, ShowItemsGoesToTheBusThenFallsBackToTheFolders) {
   if (!gtktest::HaveProgram("dbus-daemon") || !gtktest::HaveProgram("dbus-monitor"))
     GTEST_SKIP() << "needs dbus-daemon and dbus-monitor";
-  const char* existing = getenv("DBUS_SESSION_BUS_ADDRESS");
-  if (existing && *existing) GTEST_SKIP() << "a session bus is set; this test brings its own";
   TTempFolder tmp;
-  tmp.File("bus.conf",
-           "<busconfig><type>session</type><listen>unix:tmpdir=" + tmp.Root() +
-               "</listen><policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-               "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
-  TChild bus({"dbus-daemon", "--config-file=" + tmp.Path("bus.conf"), "--nofork", "--print-address=1"}, {});
-  const std::string address = bus.Started() ? bus.FirstLine() : std::string();
-  if (address.empty()) GTEST_SKIP() << "dbus-daemon did not start";
-  setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+  gtktest::TPrivateSessionBus bus(tmp.Root(), false);
+  const std::string address = bus.Address();
+  if (address.empty())
+    GTEST_SKIP() << "no private session bus: dbus-daemon did not start, or an earlier test in this "
+                    "process bound it to its own; run this test on its own";
   TGtkLoop loop;
   const std::string monitorLog = tmp.Path("monitor.log");
-  TChild monitor({"dbus-monitor", "--address", address, "interface='org.freedesktop.FileManager1'"}, monitorLog);
+  gtktest::TChild monitor({"dbus-monitor", "--address", address, "interface='org.freedesktop.FileManager1'"}, monitorLog);
   ASSERT_TRUE(gtktest::PumpUntil(loop, [&] { return ReadFile(monitorLog).find("NameAcquired") != std::string::npos; }));
 
   auto opened = std::make_shared<std::vector<std::string>>();
@@ -227,7 +164,6 @@ TEST(GioShellFileBrowserThread, ShowItemsGoesToTheBusThenFallsBackToTheFolders) 
   EXPECT_NE(log.find("\"file://" + docs + "/a%20b.txt\""), std::string::npos) << log;
 
   EXPECT_FALSE(shell.ShowInFileBrowser({"relative/path"}, error));
-  unsetenv("DBUS_SESSION_BUS_ADDRESS");
 }
 
 namespace {
@@ -272,7 +208,7 @@ TEST(GioShellAppsChild, RunsTheApplicationTestsWithTheirOwnFolders) {
   home.File("config/mimeapps.list", "[Default Applications]\napplication/x-norvo-probe=norvo-beta.desktop\n");
   const std::string log = home.Path("child.log");
   {
-    TChild child({"/proc/self/exe", "--gtest_filter=GioShellApps.*"}, log,
+    gtktest::TChild child({"/proc/self/exe", "--gtest_filter=GioShellApps.*"}, log,
                  {"XDG_DATA_HOME=" + home.Path("data"), "XDG_CONFIG_HOME=" + home.Path("config"),
                   std::string(kChildMark) + "=1"});
     ASSERT_TRUE(child.Started());

@@ -3,6 +3,7 @@
 #include <gio/gio.h>
 
 #include <cstring>
+#include <string>
 
 namespace platform::gtk {
 
@@ -29,8 +30,10 @@ std::string TakeMessage(GError* error) {
 template <typename TFn>
 bool ForEachChild(GFile* folder, const char* attributes, TFn&& fn, std::string* error = nullptr) {
   GError* failure = nullptr;
+  // The enumerator makes each child's GFile from its name, so the name is always asked for.
+  const std::string asked = std::string(G_FILE_ATTRIBUTE_STANDARD_NAME ",") + attributes;
   GFileEnumerator* children = g_file_enumerate_children(
-      folder, attributes, G_FILE_QUERY_INFO_NOFOLLOW_SYMLINKS, nullptr, &failure);
+      folder, asked.c_str(), G_FILE_QUERY_INFO_NOFOLLOW_SYMLINKS, nullptr, &failure);
   if (!children) {
     const std::string message = TakeMessage(failure);
     if (error) *error = message;
@@ -99,7 +102,7 @@ bool TGioTrash::Empty(std::string& error) {
   bool complete = true;
   // Deleting a top-level item of trash:/// deletes it with everything inside.
   const bool listed = ForEachChild(
-      trash, G_FILE_ATTRIBUTE_STANDARD_NAME,
+      trash, G_FILE_ATTRIBUTE_STANDARD_TYPE,
       [&](GFile* child, GFileInfo*) {
         GError* failure = nullptr;
         if (g_file_delete(child, nullptr, &failure)) return;
