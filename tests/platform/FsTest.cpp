@@ -8,6 +8,7 @@
 #include <set>
 #include <thread>
 
+#include "OrdinaryUser.h"
 #include "TempFolder.h"
 #include "platform/Fs.h"
 
@@ -104,28 +105,32 @@ TEST(FsList, TimesComeFromTheTargetAndCreationSurvivesARename) {
 }
 
 TEST(FsList, ReadOnlyFollowsTheUsersWritePermission) {
-  if (geteuid() == 0)
-    GTEST_SKIP() << "running as root, which may write to every file: nothing is read-only";
   TTempFolder tmp;
-  chmod(tmp.File("locked.txt").c_str(), 0444);
+  const std::string locked = tmp.File("locked.txt");
   tmp.File("open.txt");
-  const auto entries = ListAll(tmp.Root());
-  EXPECT_TRUE(entries.at("locked.txt").ReadOnly);
-  EXPECT_FALSE(entries.at("open.txt").ReadOnly);
+  ASSERT_EQ(chmod(locked.c_str(), 0444), 0);
+  std::string why;
+  const bool ran = fstest::RunAsOrdinaryUser(tmp.Root(), [&] {
+    const auto entries = ListAll(tmp.Root());
+    EXPECT_TRUE(entries.at("locked.txt").ReadOnly);
+    EXPECT_FALSE(entries.at("open.txt").ReadOnly);
+  }, why);
+  if (!ran) GTEST_SKIP() << why;
 }
 
 TEST(FsList, UnreadableFolderIsListedButCannotBeOpened) {
-  if (geteuid() == 0)
-    GTEST_SKIP() << "running as root, which reads every folder: no folder is unreadable";
   TTempFolder tmp;
   const std::string closed = tmp.Folder("closed");
   tmp.File("closed/inside");
-  chmod(closed.c_str(), 0);
-  EXPECT_TRUE(ListAll(tmp.Root()).at("closed").Directory);
-  int calls = 0;
-  EXPECT_FALSE(Fs::List(closed, [&](const Fs::TFileEntry&) { return ++calls, true; }));
-  EXPECT_EQ(calls, 0);
-  chmod(closed.c_str(), 0755);
+  ASSERT_EQ(chmod(closed.c_str(), 0), 0);
+  std::string why;
+  const bool ran = fstest::RunAsOrdinaryUser(tmp.Root(), [&] {
+    EXPECT_TRUE(ListAll(tmp.Root()).at("closed").Directory);
+    int calls = 0;
+    EXPECT_FALSE(Fs::List(closed, [&](const Fs::TFileEntry&) { return ++calls, true; }));
+    EXPECT_EQ(calls, 0);
+  }, why);
+  if (!ran) GTEST_SKIP() << why;
 }
 
 TEST(FsList, TenThousandEntriesAllArriveOnceAndTheCallbackCanStop) {
