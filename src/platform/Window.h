@@ -4,7 +4,6 @@
 #pragma once
 
 #include <atomic>
-#include <atomic>
 #include <string>
 #include <vector>
 
