@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "../platform/TempFolder.h"
+
 extern char** environ;
 
 namespace gtktest {
@@ -237,11 +239,7 @@ TPrivateSessionBus::TPrivateSessionBus(const std::string& folder, bool allowActi
   const std::string config = folder + "/bus.conf";
   const std::string text =
       "<busconfig><type>session</type><listen>unix:tmpdir=" + folder + "</listen>" + policy + "</busconfig>\n";
-  const int fd = open(config.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return;
-  const bool written = write(fd, text.data(), text.size()) == ssize_t(text.size());
-  close(fd);
-  if (!written) return;
+  if (!fstest::MakeFile(config, text)) return;
   FDaemon = std::make_unique<TChild>(
       std::vector<std::string>{"dbus-daemon", "--config-file=" + config, "--nofork", "--print-address=1"},
       std::string());
