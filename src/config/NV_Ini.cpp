@@ -292,6 +292,18 @@ std::vector<TIniEntry> TIniFile::Entries() const {
   return entries;
 }
 
+void TIniFile::EraseSection(std::string_view section) {
+  std::vector<TLine> kept;
+  kept.reserve(FLines.size());
+  bool inSection = false;
+  for (TLine& line : FLines) {
+    const TLineInfo info = ParseLine(line.Text);
+    if (info.Kind == TLineKind::lkSection) inSection = SameTextAscii(info.Name, section);
+    if (!inSection) kept.push_back(std::move(line));
+  }
+  FLines = std::move(kept);
+}
+
 bool TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
   section = TrimBlanks(section);
   std::string_view trimmedKey = TrimBlanks(key);

@@ -46,6 +46,8 @@ class TIniFile {
   // written, when the text would not read back: a line break anywhere, an empty key, a key
   // with "=" or starting with "[" or ";", a section name with "]".
   bool WriteString(std::string_view section, std::string_view key, std::string_view value);
+  // Removes every section of that name with all its lines, up to the next section.
+  void EraseSection(std::string_view section);
 
  private:
   struct TLine {

@@ -1,5 +1,7 @@
 #include "ctrl/NV_CtrlManager.h"
 
+#include <algorithm>
+
 #include "config/NV_Ascii.h"
 #include "config/NV_Convert.h"
 #include "config/NV_Format.h"
@@ -9,6 +11,7 @@
 #include "config/NV_System.h"
 #include "ctrl/NV_ControlFactory.h"
 #include "gfx/Draw.h"
+#include "platform/ThreadCheck.h"
 #include "platform/UiLoop.h"
 
 namespace ctrl {
@@ -17,7 +20,8 @@ namespace {
 
 TCtrlManager* gManager = nullptr;
 
-int ClickDelay() { return config::Options()->Mouse.ClickDelay; }
+// A stored delay below 0 counts as 0: no press is then a double click by time.
+uint64_t ClickDelay() { return uint64_t(std::max(0, config::Options()->Mouse.ClickDelay)); }
 
 }  // namespace
 
@@ -38,6 +42,7 @@ TCtrlManager::~TCtrlManager() {
 }
 
 TSmartCtrl* TCtrlManager::AddControl(std::string_view id, std::unique_ptr<TSmartCtrl> smartCtrl) {
+  NV_ASSERT_UI_THREAD();
   if (!smartCtrl) return nullptr;
   if (GetControlIDX(id) >= 0) {
     DisposeControl(std::move(smartCtrl));
@@ -79,6 +84,7 @@ bool TCtrlManager::Control_Hide(std::string_view id) {
 // ---- Arrangement and painting --------------------------------------------------------------
 
 void TCtrlManager::Resize(int w, int h) {
+  NV_ASSERT_UI_THREAD();
   TDispatchScope scope;
   CM_PARENT_W = w;
   CM_PARENT_H = h;
@@ -88,6 +94,7 @@ void TCtrlManager::Resize(int w, int h) {
 }
 
 void TCtrlManager::ArrangeControls() {
+  NV_ASSERT_UI_THREAD();
   TDispatchScope scope;
   const int w = CM_PARENT_W;
   const int h = CM_PARENT_H;
@@ -133,6 +140,7 @@ void TCtrlManager::ArrangeControls() {
 }
 
 void TCtrlManager::PaintControls(gfx::TBitmap32& CM_CANVAS) {
+  NV_ASSERT_UI_THREAD();
   TDispatchScope scope;
   for (const Weak<TSmartCtrl>& each : CM_LIST->Snapshot())
     if (TSmartCtrl* c = each.Get(); Usable(c)) c->On_Paint(CM_CANVAS);
@@ -277,6 +285,7 @@ void TCtrlManager::ControlDestroyed(const TSmartCtrl* smartCtrl) {
 // ---- Mouse ---------------------------------------------------------------------------------
 
 void TCtrlManager::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  NV_ASSERT_UI_THREAD();
   TDispatchScope scope;
   cmMousePos = {x, y};
   KeyStatus->SetStatus(button, ksPressed);
@@ -284,7 +293,8 @@ void TCtrlManager::MouseDown(TMouseButton button, TShiftState shift, int x, int 
   if (CM_DRAGGING) return;
 
   const uint64_t now = platform::TickCount();
-  if (cmClickValid && now - cmClickTime <= static_cast<uint64_t>(ClickDelay())) {
+  const uint64_t delay = ClickDelay();
+  if (cmClickValid && delay > 0 && now - cmClickTime <= delay) {
     MouseDouble(button, shift, x, y);
     return;
   }
@@ -302,6 +312,7 @@ void TCtrlManager::MouseDown(TMouseButton button, TShiftState shift, int x, int 
 }
 
 void TCtrlManager::MouseDouble(TMouseButton button, TShiftState shift, int x, int y) {
+  NV_ASSERT_UI_THREAD();
   TDispatchScope scope;
   cmMousePos = {x, y};
   KeyStatus->SetStatus(button, ksNormal);
@@ -310,6 +321,7 @@ void TCtrlManager::MouseDouble(TMouseButton button, TShiftState shift, int x, in
 }
 
 void TCtrlManager::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  NV_ASSERT_UI_THREAD();
   TDispatchScope scope;
   cmMousePos = {x, y};
   KeyStatus->SetStatus(button, ksNormal);
@@ -337,6 +349,7 @@ void TCtrlManager::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 }
 
 void TCtrlManager::MouseMove(TShiftState shift, int x, int y) {
+  NV_ASSERT_UI_THREAD();
   TDispatchScope scope;
   cmMousePos = {x, y};
   TSmartCtrl* focused = CM_FOCUSE.Get();
@@ -380,6 +393,7 @@ void TCtrlManager::MouseMove(TShiftState shift, int x, int y) {
 }
 
 void TCtrlManager::MouseWheel(TWheelMessage& msg) {
+  NV_ASSERT_UI_THREAD();
   TDispatchScope scope;
   cmMousePos = msg.Pos;
   TSmartCtrl* hit = ControlNotify(msg.Pos.X, msg.Pos.Y, false);
@@ -387,6 +401,7 @@ void TCtrlManager::MouseWheel(TWheelMessage& msg) {
 }
 
 void TCtrlManager::DragOver(TShiftState shift, int x, int y) {
+  NV_ASSERT_UI_THREAD();
   TDispatchScope scope;
   DragData->ddPos = {x, y};
   Weak<TSmartCtrl> hit = ControlNotify(x, y, false);
@@ -396,6 +411,7 @@ void TCtrlManager::DragOver(TShiftState shift, int x, int y) {
 }
 
 void TCtrlManager::DragDrop(TMouseButton button, TShiftState shift, int x, int y) {
+  NV_ASSERT_UI_THREAD();
   TDispatchScope scope;
   KeyStatus->SetStatus(TMouseButton::mbLeft, ksNormal);
   TSmartCtrl* hit = ControlNotify(x, y, false);
@@ -416,9 +432,34 @@ void TCtrlManager::EndResizing() {
   ReDraw();
 }
 
+void TCtrlManager::Capture(TSmartCtrl* control) {
+  NV_ASSERT_UI_THREAD();
+  LockedControl = control;
+}
+
+void TCtrlManager::ReleaseCapture(const TSmartCtrl* control) {
+  if (control == nullptr || LockedControl.Same(control)) LockedControl = nullptr;
+}
+
+bool TCtrlManager::BeginDrag(TSmartCtrl* sender, TSmartCtrl* dragObject, int x, int y) {
+  NV_ASSERT_UI_THREAD();
+  if (CM_DRAGGING || !TSmartCtrl::Live(sender)) return false;
+  CM_DRAGGING = true;
+  Weak<TSmartCtrl> object = dragObject;
+  sender->On_DragBegin(*DragData, dragObject, x, y);
+  if (TSmartCtrl* live = object.Get()) live->DrawDragImage(DragData->ddImage);
+  return true;
+}
+
+void TCtrlManager::EndDrag() {
+  CM_DRAGGING = false;
+  ReDraw();
+}
+
 // ---- Keyboard ------------------------------------------------------------------------------
 
 void TCtrlManager::KeyPress(char32_t key) {
+  NV_ASSERT_UI_THREAD();
   TDispatchScope scope;
   try {
     if (TSmartCtrl* focused = CM_FOCUSE.Get()) focused->On_KeyPress(key);
@@ -430,6 +471,7 @@ void TCtrlManager::KeyPress(char32_t key) {
 }
 
 void TCtrlManager::KeyDown(TVirtualKey key, TShiftState shift) {
+  NV_ASSERT_UI_THREAD();
   TDispatchScope scope;
   try {
     if (TSmartCtrl* focused = CM_FOCUSE.Get()) focused->On_KeyDown(key, shift);
@@ -442,6 +484,7 @@ void TCtrlManager::KeyDown(TVirtualKey key, TShiftState shift) {
 }
 
 void TCtrlManager::KeyUp(TVirtualKey key, TShiftState shift) {
+  NV_ASSERT_UI_THREAD();
   TDispatchScope scope;
   try {
     if (TSmartCtrl* focused = CM_FOCUSE.Get()) focused->On_KeyUp(key, shift);
@@ -453,6 +496,7 @@ void TCtrlManager::KeyUp(TVirtualKey key, TShiftState shift) {
 }
 
 void TCtrlManager::GlobalKeyDown(TVirtualKey key, TShiftState shift) {
+  NV_ASSERT_UI_THREAD();
   TDispatchScope scope;
   for (const Weak<TSmartCtrl>& each : CM_LIST->Snapshot())
     if (TSmartCtrl* c = each.Get()) c->On_GlobalKeyDown(key, shift);
@@ -461,6 +505,7 @@ void TCtrlManager::GlobalKeyDown(TVirtualKey key, TShiftState shift) {
 // ---- Events --------------------------------------------------------------------------------
 
 void TCtrlManager::Notify(const TEventObject& event) {
+  NV_ASSERT_UI_THREAD();
   TDispatchScope scope;
   // A copy: a handler may change or free what the sender passed in.
   const TEventObject copy = event;

@@ -4,13 +4,16 @@
 // Input states, tested in this order on release and move: moving a control (CM_MOVING),
 // resizing a window edge (Resizing), capture (LockedControl), an internal drag (CM_DRAGGING),
 // normal. Moving and resizing end on the release, capture on the next release, a drag on the
-// drop.
+// drop. The manager alone changes these states; controls ask for the transitions (Capture,
+// ReleaseCapture, BeginDrag, EndDrag, StartResizing, EndResizing) and read them through the
+// accessors, so the whole input state machine lives here.
 //
 // Every entry point (the input calls, painting, resizing, Notify) opens a TDispatchScope, so a
 // control removed inside its own handler is destroyed only after the entry point returns. All
 // control references are weak handles and are tested before every use.
 //
-// Interface thread only, except ReDraw/ReDrawSafe which any thread may call.
+// Interface thread only (checked in debug builds at the input and paint entries), except
+// ReDraw/ReDrawSafe which any thread may call.
 #pragma once
 
 #include <cstdint>
@@ -123,6 +126,21 @@ class TCtrlManager {
   void StartResizing(TResizeDirection direction);
   void EndResizing();
 
+  // Capture: every release and move goes to Control until the next release. ReleaseCapture
+  // ends it when Control holds it, or whoever holds it without a control.
+  void Capture(TSmartCtrl* control);
+  void ReleaseCapture(const TSmartCtrl* control = nullptr);
+  // An internal drag that Sender begins with DragObject: Sender fills the drag record
+  // (On_DragBegin) and the object draws the drag image. False, and nothing changes, while a
+  // drag runs already. It ends on the drop, or with EndDrag.
+  bool BeginDrag(TSmartCtrl* sender, TSmartCtrl* dragObject, int x, int y);
+  void EndDrag();
+
+  TSmartCtrl* Captured() const { return LockedControl.Get(); }
+  bool Dragging() const { return CM_DRAGGING; }
+  bool Moving() const { return CM_MOVING; }
+  bool IsResizing() const { return Resizing; }
+
   // Called by a control's destructor: forgets it as the hot or focused control.
   void ControlDestroyed(const TSmartCtrl* smartCtrl);
   gfx::TPoint MousePos() const { return cmMousePos; }
@@ -138,8 +156,6 @@ class TCtrlManager {
   std::unique_ptr<TControlList> CM_LIST;
   uint64_t cmClickTime = 0;
   bool cmClickValid = false;  // no single press yet: the first press is never a double click
-  bool CM_DRAGGING = false;
-  bool CM_MOVING = false;
   bool CM_SELECTING = false;
   TResizeDirection ResizeDirection = rdRight;
   platform::Window* CM_PARENT = nullptr;
@@ -147,10 +163,13 @@ class TCtrlManager {
   int CM_PARENT_H = 0;
   std::unique_ptr<TKeyStatus> KeyStatus;
   std::unique_ptr<TDragData> DragData;
-  Weak<TSmartCtrl> LockedControl;
-  bool Resizing = false;
 
  private:
+  Weak<TSmartCtrl> LockedControl;
+  bool CM_DRAGGING = false;
+  bool CM_MOVING = false;
+  bool Resizing = false;
+
   static bool Usable(TSmartCtrl* c) { return TSmartCtrl::Live(c) && c->SC_VISIBLE && !c->scLoading; }
   void SetCursor(platform::TCursorKind kind) const;
 

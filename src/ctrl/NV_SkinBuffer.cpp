@@ -10,6 +10,7 @@
 #include "gfx/PngCodec.h"
 #include "gfx/Picture.h"
 #include "gfx/Text.h"
+#include "platform/ThreadCheck.h"
 
 namespace ctrl {
 
@@ -153,8 +154,9 @@ void Put(TBitmap32& target, int x, int y, const TBitmap32& picture, bool blend) 
 }
 }  // namespace
 
+// A draw into an empty or negative size draws nothing and keeps the rendition it has.
 void TImageData::DrawTo(TBitmap32& image, int x, int y, int width, int height, bool blend) {
-  if (IMD_LOADING || IMD_INPROGRESS) return;
+  if (width <= 0 || height <= 0 || IMD_LOADING || IMD_INPROGRESS) return;
   std::lock_guard<std::mutex> guard(FLock);
   if (IMD_LOADING) return;
   const TBitmap32& rendition =
@@ -171,7 +173,7 @@ void TImageData::DrawTo(TBitmap32& image, int x, int y, bool blend) {
 
 void TImageData::DrawTo(TBitmap32& image, const TRect& rect, bool blend, bool center) {
   if (!center) return DrawTo(image, rect.Left, rect.Top, rect.Width(), rect.Height(), blend);
-  if (IMD_LOADING || IMD_INPROGRESS) return;
+  if (rect.Width() <= 0 || rect.Height() <= 0 || IMD_LOADING || IMD_INPROGRESS) return;
   std::lock_guard<std::mutex> guard(FLock);
   if (IMD_LOADING) return;
   const TBitmap32& rendition =
@@ -291,6 +293,22 @@ bool HasPngExtension(std::string_view path) {
 
 }  // namespace
 
+std::optional<TLoadedImage> ReadSkinImage(std::string_view path, const config::TResizeParams& params) {
+  std::string file = config::ExistingPathIgnoringCase(config::ResolvePath(path));
+  if (file.empty()) return std::nullopt;
+  TLoadedImage image;
+  image.Params = params;
+  image.Decoded = HasPngExtension(file);
+  if (image.Decoded) {
+    gfx::TDecodeLimits limits;
+    std::vector<uint8_t> bytes;
+    if (gfx::ReadWholeFile(file, bytes, limits.MaxFileBytes))
+      (void)gfx::DecodePng(bytes.data(), bytes.size(), image.Picture, limits);  // empty on failure
+  }
+  image.Path = std::move(file);
+  return image;
+}
+
 TSkinBuffer::TSkinBuffer() : SB_ID("SkinBuffer" + config::RandomDigits()) {}
 TSkinBuffer::~TSkinBuffer() = default;
 
@@ -321,22 +339,21 @@ int TSkinBuffer::LoadImage(std::string_view id, std::string_view path) {
 }
 
 int TSkinBuffer::LoadImage(std::string_view id, std::string_view path, const config::TResizeParams& params) {
-  const std::string file = config::ExistingPathIgnoringCase(config::ResolvePath(path));
-  if (file.empty()) return -1;
+  NV_ASSERT_UI_THREAD();
+  std::optional<TLoadedImage> image = ReadSkinImage(path, params);
+  return image ? PutImage(id, std::move(*image)) : -1;
+}
+
+int TSkinBuffer::PutImage(std::string_view id, TLoadedImage&& image) {
+  NV_ASSERT_UI_THREAD();
   TImageData* entry = EntryFor(id);
-  entry->BeginLoad(file, params);
-  if (HasPngExtension(file)) {
-    TBitmap32 picture;
-    gfx::TDecodeLimits limits;
-    std::vector<uint8_t> bytes;
-    if (gfx::ReadWholeFile(file, bytes, limits.MaxFileBytes))
-      (void)gfx::DecodePng(bytes.data(), bytes.size(), picture, limits);
-    entry->FinishLoad(std::move(picture));  // an empty picture on failure: nothing to draw
-  }
+  entry->BeginLoad(image.Path, image.Params);
+  if (image.Decoded) entry->FinishLoad(std::move(image.Picture));
   return IndexOfImage(entry);
 }
 
 int TSkinBuffer::LoadImage(std::string_view id, const TBitmap32& image, const config::TResizeParams& params) {
+  NV_ASSERT_UI_THREAD();
   TImageData* entry = EntryFor(id);
   entry->BeginLoad("", params);
   entry->FinishLoad(TBitmap32(image));
@@ -392,6 +409,7 @@ void TSkinBuffer::ResetImageSize(int idx) {
 }
 
 void TSkinBuffer::ExchangeImage(std::string_view id1, std::string_view id2) {
+  NV_ASSERT_UI_THREAD();
   std::lock_guard<std::mutex> guard(FLock);
   TImageData* a = FindImageLocked(id1);
   TImageData* b = FindImageLocked(id2);
@@ -399,6 +417,7 @@ void TSkinBuffer::ExchangeImage(std::string_view id1, std::string_view id2) {
 }
 
 void TSkinBuffer::CopyImageData(TSkinBuffer& source, std::string_view dataID) {
+  NV_ASSERT_UI_THREAD();
   TImageData* from = source.GetImageData(dataID);
   if (!from) return;
   auto copy = std::make_unique<TImageData>();
@@ -415,6 +434,7 @@ TFontData* TSkinBuffer::AppendFont(std::unique_ptr<TFontData> font) {
 }
 
 void TSkinBuffer::CopyFontData(TSkinBuffer& source, std::string_view dataID) {
+  NV_ASSERT_UI_THREAD();
   TFontData* from = source.GetFontData(dataID);
   if (!from) return;
   auto copy = std::make_unique<TFontData>();
@@ -423,26 +443,29 @@ void TSkinBuffer::CopyFontData(TSkinBuffer& source, std::string_view dataID) {
   AppendFont(std::move(copy));
 }
 
-gfx::TFont32& TSkinBuffer::LoadFont(std::string_view id) {
-  auto font = std::make_unique<TFontData>();
-  font->SD_ID = std::string(id);
-  return AppendFont(std::move(font))->FD_FONT;
+// Every font is complete before it is published, so a painter never sees one half set.
+const gfx::TFont32& TSkinBuffer::LoadFont(std::string_view id) { return PutFont(id, gfx::TFont32{}); }
+
+const gfx::TFont32& TSkinBuffer::LoadFont(std::string_view id, std::string_view paramString) {
+  gfx::TFont32 font;
+  config::ApplyFontSpec(font, paramString);
+  return PutFont(id, font);
 }
 
-// The fonts are filled before they are published, so a painting thread never sees one half set.
-gfx::TFont32& TSkinBuffer::LoadFont(std::string_view id, std::string_view paramString) {
-  auto font = std::make_unique<TFontData>();
-  font->SD_ID = std::string(id);
-  config::ApplyFontSpec(font->FD_FONT, paramString);
-  return AppendFont(std::move(font))->FD_FONT;
+const gfx::TFont32& TSkinBuffer::LoadFont(std::string_view id, std::string_view paramsPath,
+                                          std::string_view fontSection, std::string_view fontID,
+                                          std::string_view def) {
+  gfx::TFont32 font;
+  config::LoadFontEntry(font, paramsPath, fontSection, fontID, def);
+  return PutFont(id, font);
 }
 
-gfx::TFont32& TSkinBuffer::LoadFont(std::string_view id, std::string_view paramsPath, std::string_view fontSection,
-                                    std::string_view fontID, std::string_view def) {
-  auto font = std::make_unique<TFontData>();
-  font->SD_ID = std::string(id);
-  config::LoadFontEntry(font->FD_FONT, paramsPath, fontSection, fontID, def);
-  return AppendFont(std::move(font))->FD_FONT;
+const gfx::TFont32& TSkinBuffer::PutFont(std::string_view id, const gfx::TFont32& font) {
+  NV_ASSERT_UI_THREAD();
+  auto entry = std::make_unique<TFontData>();
+  entry->SD_ID = std::string(id);
+  entry->FD_FONT = font;
+  return AppendFont(std::move(entry))->FD_FONT;
 }
 
 TFontData* TSkinBuffer::GetFontData(std::string_view id) {
@@ -496,6 +519,7 @@ TTextData* TSkinBuffer::FindText(std::string_view dataID) {
 
 void TSkinBuffer::TextOut(std::string_view dataID, const std::vector<std::string>& texts, TTextParams drawParams,
                           const TRect& rect, TBitmap32& canvas) {
+  NV_ASSERT_UI_THREAD();  // the text cache is the interface thread's
   TTextData* data = FindText(dataID);
   if (!data) {
     auto entry = std::make_unique<TTextData>();

@@ -4,17 +4,20 @@
 // down, stretch, proportional stretch or natural size), enlarged by their draw offsets. The
 // scaled rendition is cached per picture and rebuilt only when the requested size changes.
 //
-// Threads: a control's theme task loads pictures and fonts on its worker while the interface
-// thread paints. The entry lists are guarded by the buffer's lock (short sections; entries are
-// never removed while the buffer lives, so a found entry stays valid). Each picture entry has
-// its own lock: a load decodes privately and swaps the new picture in under it, and a draw
-// holds it while it builds and blends the rendition. While an entry is loading or building, a
-// draw draws nothing.
+// Threads: the buffer is published and drawn on the interface thread. Workers never write into
+// it: a theme task decodes its pictures privately (ReadSkinImage) and fills private fonts, and
+// the interface thread publishes them with PutImage and PutFont (through the control's theme
+// result). Every publishing call checks the interface thread in debug builds. The entry lists
+// keep their lock and each picture entry its own, so that a reader on another thread (a drag
+// image or preview composed on a worker) still sees whole entries; entries are never removed
+// while the buffer lives, so a found entry stays valid. While an entry is loading or building,
+// a draw draws nothing.
 #pragma once
 
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -112,6 +115,19 @@ class TTextData {
   int VisibleLines(const gfx::TRect& textRect) const;
 };
 
+// A theme picture read from its file, ready to be published into a buffer. Decoded is false
+// for a file that is not a PNG: its entry then stays loading and never draws. A PNG that fails
+// to decode gives an empty picture, which draws nothing.
+struct TLoadedImage {
+  std::string Path;  // the resolved file
+  config::TResizeParams Params;
+  bool Decoded = false;
+  gfx::TBitmap32 Picture;
+};
+
+// Reads the picture file Path (a macro path) on any thread; none when the file does not exist.
+std::optional<TLoadedImage> ReadSkinImage(std::string_view path, const config::TResizeParams& params);
+
 class TSkinBuffer {
  public:
   TSkinBuffer();
@@ -124,10 +140,12 @@ class TSkinBuffer {
 
   // Loads the PNG file Path (a macro path) into entry ID, made when missing. Returns the
   // entry's index, or -1 when the file does not exist (then nothing changes). A file that is
-  // not a PNG leaves the entry loading, so it never draws.
+  // not a PNG leaves the entry loading, so it never draws. Decodes on the calling thread.
   int LoadImage(std::string_view id, std::string_view path);
   int LoadImage(std::string_view id, std::string_view path, const config::TResizeParams& params);
   int LoadImage(std::string_view id, const gfx::TBitmap32& image, const config::TResizeParams& params);
+  // Publishes a picture read by ReadSkinImage into entry ID, made when missing; its index.
+  int PutImage(std::string_view id, TLoadedImage&& image);
 
   TImageData* GetImageData(std::string_view id);
   TImageData* GetImageData(int idx);
@@ -148,12 +166,15 @@ class TSkinBuffer {
   void AnimateImage(std::string_view, TAniEffect) {}
   int ImageCount();
 
-  // Always appends a new font entry ID and returns its font; with several entries of one
-  // identifier the first one wins every lookup.
-  gfx::TFont32& LoadFont(std::string_view id);
-  gfx::TFont32& LoadFont(std::string_view id, std::string_view paramString);
-  gfx::TFont32& LoadFont(std::string_view id, std::string_view paramsPath, std::string_view fontSection,
-                         std::string_view fontID, std::string_view def);
+  // Always appends a new font entry ID and returns its font, complete before it is published;
+  // with several entries of one identifier the first one wins every lookup. A published font
+  // is never written again.
+  const gfx::TFont32& LoadFont(std::string_view id);
+  const gfx::TFont32& LoadFont(std::string_view id, std::string_view paramString);
+  const gfx::TFont32& LoadFont(std::string_view id, std::string_view paramsPath, std::string_view fontSection,
+                               std::string_view fontID, std::string_view def);
+  // Appends font entry ID holding a copy of Font.
+  const gfx::TFont32& PutFont(std::string_view id, const gfx::TFont32& font);
   // The font of the first entry ID (or index); a default font when there is none.
   const gfx::TFont32& Font(std::string_view id);
   const gfx::TFont32& Font(int idx);

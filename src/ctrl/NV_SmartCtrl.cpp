@@ -3,12 +3,13 @@
 #include <algorithm>
 
 #include "config/NV_Ascii.h"
-#include "config/NV_Entries.h"
 #include "config/NV_Format.h"
 #include "config/NV_Ini.h"
 #include "ctrl/NV_ControlList.h"
 #include "ctrl/NV_CtrlManager.h"
 #include "ctrl/NV_SkinBuffer.h"
+#include "ctrl/NV_ThemeResult.h"
+#include "platform/ThreadCheck.h"
 #include "platform/UiLoop.h"
 
 namespace ctrl {
@@ -123,16 +124,6 @@ gfx::TPoint TSmartCtrl::MousePos() const {
   return manager != nullptr ? manager->MousePos() : gfx::TPoint{};
 }
 
-bool TSmartCtrl::LoadStandardBackground(std::string_view section, std::string_view imagePath) {
-  if (SC_SKIN == nullptr) return false;
-  constexpr std::string_view kThemeData = "ControlTheme:\\";
-  config::LoadWorkArea(SC_OFFSET_LEFT, SC_OFFSET_TOP, SC_OFFSET_RIGHT, SC_OFFSET_BOTTOM, kThemeData, section,
-                       "Image(Background)", "");
-  config::TResizeParams params;
-  config::LoadResizeParams(kThemeData, section, "Image(Background)", "", params);
-  return SC_SKIN->LoadImage("ControlBack", imagePath, params) >= 0;
-}
-
 void TSmartCtrl::ArrangeRects() {
   SC_RECT_MAIN.SetRect(SC_POS.X, SC_POS.Y, SC_POS.X + SC_WIDTH, SC_POS.Y + SC_HEIGHT, false);
   SC_RECT.SetRect(SC_POS.X + SC_OFFSET_LEFT, SC_POS.Y + SC_OFFSET_TOP,
@@ -162,7 +153,7 @@ void TSmartCtrl::On_PaintStage(gfx::TBitmap32& paintCanvas, TPaintStage& paintSt
 
 void TSmartCtrl::On_Enter(int x, int y) {
   const TCtrlManager* manager = Mgr();
-  TCtrlState state = manager != nullptr && manager->CM_DRAGGING ? csDraggedOver : csHot;
+  TCtrlState state = manager != nullptr && manager->Dragging() ? csDraggedOver : csHot;
   SetState(state);
   ItemNotify(x, y, false);
   ReDraw();
@@ -299,8 +290,14 @@ TSmartCtrl* TSmartCtrl::On_Move(TShiftState, int x, int y) {
   return this;
 }
 
-void TSmartCtrl::On_LoadTheme() {}
-void TSmartCtrl::On_LoadThemeEnd() {}
+void TSmartCtrl::On_LoadTheme(TThemeResult&) {}
+
+void TSmartCtrl::On_LoadThemeEnd(TThemeResult& theme) {
+  theme.ApplyTo(*this);
+  ArrangeRects();
+  On_Arrange();
+  ReDraw();
+}
 bool TSmartCtrl::CanDrag() { return SC_CAN_DRAG; }
 bool TSmartCtrl::CanDrag(int, int) { return SC_CAN_DRAG; }
 
@@ -646,26 +643,20 @@ void TSmartCtrl::Focus(TMouseButton, TShiftState) {
 }
 
 void TSmartCtrl::LockFocus() {
-  if (TCtrlManager* manager = Mgr()) manager->LockedControl = this;
+  if (TCtrlManager* manager = Mgr()) manager->Capture(this);
 }
 
 void TSmartCtrl::UnLockFocus(bool force) {
-  TCtrlManager* manager = Mgr();
-  if (manager == nullptr) return;
-  if (force || manager->LockedControl.Same(this)) manager->LockedControl = nullptr;
+  if (TCtrlManager* manager = Mgr()) manager->ReleaseCapture(force ? nullptr : this);
 }
 
 void TSmartCtrl::BeginDrag(int x, int y, TSmartCtrl* dragObject) {
-  TCtrlManager* manager = Mgr();
-  if (manager == nullptr || manager->CM_DRAGGING) return;
-  manager->CM_DRAGGING = true;
-  On_DragBegin(*manager->DragData, dragObject, x, y);
-  if (Live(dragObject)) dragObject->DrawDragImage(manager->DragData->ddImage);
+  if (TCtrlManager* manager = Mgr()) manager->BeginDrag(this, dragObject, x, y);
 }
 
 void TSmartCtrl::EndDrag() {
-  if (TCtrlManager* manager = Mgr()) manager->CM_DRAGGING = false;
-  ReDraw();
+  if (TCtrlManager* manager = Mgr()) manager->EndDrag();
+  else ReDraw();
 }
 
 TPaintStage& TSmartCtrl::PaintStage_Add(std::string_view stageID, TPaintEvent paintEvent) {
@@ -762,50 +753,32 @@ bool TSmartCtrl::SaveItems(const std::string& path, std::string_view section,
                            const TControlList& list) const {
   std::optional<config::TIniFile> file = config::LoadIniFile(path);
   if (!file) return false;
-  // The section goes first, then each live control becomes one key of a fresh section.
-  std::string bytes;
-  {
-    const std::string old = file->ToBytes();
-    bool inSection = false;
-    size_t pos = 0;
-    while (pos < old.size()) {
-      size_t end = old.find('\n', pos);
-      end = end == std::string::npos ? old.size() : end + 1;
-      const std::string_view line(old.data() + pos, end - pos);
-      std::string_view trimmed = line;
-      while (!trimmed.empty() && (trimmed.front() == ' ' || trimmed.front() == '\t')) trimmed.remove_prefix(1);
-      if (!trimmed.empty() && trimmed.front() == '[') {
-        const size_t close = trimmed.find(']');
-        inSection = close != std::string_view::npos &&
-                    config::SameTextAscii(trimmed.substr(1, close - 1), section);
-      }
-      if (!inSection) bytes.append(line);
-      pos = end;
-    }
-  }
-  config::TIniFile fresh = config::TIniFile::FromBytes(bytes);
+  // The old section goes whole, then each live control becomes one key of a fresh one.
+  file->EraseSection(section);
   for (int i = 0; i < list.Count(); ++i) {
     TSmartCtrl* c = list.Control(i);
-    if (Live(c)) fresh.WriteString(section, c->SC_ID, c->Parametrs->ToText());
+    if (Live(c)) file->WriteString(section, c->SC_ID, c->Parametrs->ToText());
   }
-  return config::WriteFileAtomically(path, fresh.ToBytes());
+  return config::WriteFileAtomically(path, file->ToBytes());
 }
 
 void TSmartCtrl::LoadTheme() {
-  Weak<TSmartCtrl> self = this;
+  NV_ASSERT_UI_THREAD();
+  if (!scThemeGeneration) scThemeGeneration = std::make_unique<tasks::TGeneration>();
   tasks::TSmartTask& task = TaskManager->CreateTask("Ctrl.LoadTheme", false);
-  task.OnTaskExecute([this](tasks::TSmartTask&) { On_LoadTheme(); })
-      .OnTaskFinish([self](tasks::TSmartTask&) {
-        // The worker only hands over; arranging and redrawing belong to the interface thread.
-        platform::Post([self] {
-          if (TSmartCtrl* c = self.Get()) {
-            TDispatchScope scope;
-            c->On_LoadThemeEnd();
-          }
-        });
-      });
   task.SetParam("Control", static_cast<void*>(this));
-  task.Start();
+  // The worker fills a result of its own; the control is only read, and it cannot die during
+  // the pass because its destruction stops this task first.
+  auto work = [this](tasks::TSmartTask&) {
+    TThemeResult theme;
+    On_LoadTheme(theme);
+    return theme;
+  };
+  auto apply = [](TSmartCtrl& control, TThemeResult&& theme) {
+    TDispatchScope scope;
+    control.On_LoadThemeEnd(theme);
+  };
+  tasks::RunThenReply(task, work, Weak<TSmartCtrl>(this), *scThemeGeneration, apply);
 }
 
 void TSmartCtrl::StopTasks() {

@@ -4,8 +4,12 @@
 //
 // Contract of the hooks (On_..., Item_...):
 //   - The control manager and the parent control call them, on the interface thread only; the
-//     one exception is On_LoadTheme, which runs on the worker of the theme task "Ctrl.LoadTheme"
-//     and may touch only the skin buffer and the control's own theme fields.
+//     one exception is On_LoadTheme, which runs on the worker of the theme task "Ctrl.LoadTheme".
+//     It fills the theme result it is given and nothing else: it may read the control's theme
+//     settings (fields the interface thread leaves alone while a load runs) but writes no field
+//     and calls nothing of the control manager. On_LoadThemeEnd then gets the same result on the
+//     interface thread; its base form publishes it (skin pictures and fonts, content insets,
+//     parameters), arranges and redraws, and an override calls the base first.
 //   - Coordinates are main-view pixels (SC_POS is in main-view pixels too), never relative to the
 //     control.
 //   - A handler that returns a control returns the control that handled the input (the deepest
@@ -15,7 +19,9 @@
 //
 // Construction goes through TSmartCtrl::Create<T>(...), which constructs the object and then
 // runs On_CreateBegin, On_Create and On_CreateEnd, so that the subclass's overrides are the ones
-// called. While scLoading is set the control gets no input, no paint from its parent's lists and
+// called. The object it makes is a T wrapped in a final class whose destructor stops the
+// control's tasks before any part of T is destroyed, so a theme pass never runs on a
+// half-destroyed control and no subclass has to remember to stop its tasks itself. While scLoading is set the control gets no input, no paint from its parent's lists and
 // no events.
 //
 // Lifetime: a control belongs to exactly one child list (or the manager's top-level list).
@@ -30,6 +36,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "config/NV_ParamString.h"
@@ -44,6 +51,7 @@
 #include "gfx/Geometry.h"
 #include "platform/Input.h"
 #include "platform/Keys.h"
+#include "tasks/NV_Reply.h"
 #include "tasks/NV_TaskManager.h"
 
 namespace ctrl {
@@ -51,6 +59,7 @@ namespace ctrl {
 class TControlList;
 class TCtrlManager;
 class TSkinBuffer;
+class TThemeResult;
 
 enum class TAlignSide {
   asNone,
@@ -139,7 +148,9 @@ class TSmartCtrl {
   // Constructs a control and runs its creation hooks. Every control is made this way.
   template <typename T, typename... Args>
   static std::unique_ptr<T> Create(Args&&... args) {
-    std::unique_ptr<T> control(new T(std::forward<Args>(args)...));
+    static_assert(std::is_base_of_v<TSmartCtrl, T> && !std::is_final_v<T>,
+                  "controls are smart controls that Create can wrap");
+    std::unique_ptr<T> control(new TCreated<T>(std::forward<Args>(args)...));
     control->Construct();
     return control;
   }
@@ -182,8 +193,8 @@ class TSmartCtrl {
   virtual TSmartCtrl* On_Drop(TMouseButton button, TShiftState shift, int x, int y,
                               TDragData& dragData);                                          // 23
   virtual TSmartCtrl* On_Move(TShiftState shift, int x, int y);                              // 24
-  virtual void On_LoadTheme();                                                      // 25
-  virtual void On_LoadThemeEnd();                                                   // 26
+  virtual void On_LoadTheme(TThemeResult& theme);                                   // 25
+  virtual void On_LoadThemeEnd(TThemeResult& theme);                                // 26
   virtual bool CanDrag();                                                           // 27
   virtual bool CanDrag(int x, int y);                                               // 28
   virtual TSmartCtrl* On_DragBegin(TDragData& dragData, TSmartCtrl* dragObject, int x,
@@ -301,17 +312,11 @@ class TSmartCtrl {
   // of List: its SC_ID and its saved parameters. False when the file cannot be written.
   bool SaveItems(const std::string& path, std::string_view section, const TControlList& list) const;
 
-  // Starts the theme task "Ctrl.LoadTheme": On_LoadTheme on its worker, then On_LoadThemeEnd on
-  // the interface thread (posted; dropped when the control died meanwhile).
+  // Starts the theme task "Ctrl.LoadTheme": On_LoadTheme fills a fresh theme result on its
+  // worker, then On_LoadThemeEnd gets it on the interface thread (posted). A result is dropped
+  // when the control died meanwhile or a newer load was started. Interface thread only.
   void LoadTheme();
-  // The standard background, for On_LoadTheme: the "WorkArea" of Section's "Image(Background)"
-  // entry in the control theme's data file becomes the content insets (SC_OFFSET_*), and the
-  // picture ImagePath (a macro path) is loaded as "ControlBack" with the entry's resize
-  // parameters; On_Paint then draws it over the whole control. False without a skin buffer or
-  // when the picture is missing.
-  bool LoadStandardBackground(std::string_view section, std::string_view imagePath);
-  // Stops the control's tasks for good. A subclass whose theme work reads its own fields calls
-  // this in its destructor, before those fields die.
+  // Stops the control's tasks for good; destruction does it first of all.
   void StopTasks();
 
   // The manager's last mouse position (main-view pixels).
@@ -371,6 +376,16 @@ class TSmartCtrl {
   friend class TControlList;
   friend void DisposeControl(std::unique_ptr<TSmartCtrl> control);
 
+  // The object Create makes: the destructor of the most derived class runs first, so stopping
+  // the tasks here comes before any field of the subclass dies.
+  template <typename T>
+  class TCreated final : public T {
+   public:
+    template <typename... Args>
+    explicit TCreated(Args&&... args) : T(std::forward<Args>(args)...) {}
+    ~TCreated() override { this->StopTasks(); }
+  };
+
   void Construct();
   void ArrangeRects();
   // Expires the handles of this control and of its whole subtree.
@@ -378,6 +393,7 @@ class TSmartCtrl {
   TCtrlManager* Mgr() const;
 
   TLifeToken scLife;
+  std::unique_ptr<tasks::TGeneration> scThemeGeneration;  // made by the first theme load
 };
 
 // Destroys a control that has left its list: at once when no input or event is being

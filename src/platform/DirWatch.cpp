@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "platform/ServiceSlot.h"
+#include "platform/ThreadCheck.h"
 
 namespace platform {
 
@@ -55,6 +56,7 @@ TDirWatcher::~TDirWatcher() {
 
 TDirWatcher::TWatchId TDirWatcher::Add(const std::string& dir, std::function<void()> onChanged,
                                        std::function<void()> onGone) {
+  NV_ASSERT_UI_THREAD();
   if (!FReader.joinable() || dir.empty()) return 0;
   auto watch = std::make_shared<TWatch>();
   watch->OnChanged = std::move(onChanged);
@@ -74,6 +76,7 @@ TDirWatcher::TWatchId TDirWatcher::Add(const std::string& dir, std::function<voi
 }
 
 void TDirWatcher::Remove(TWatchId id) {
+  NV_ASSERT_UI_THREAD();
   auto it = FById.find(id);
   if (it == FById.end()) return;
   std::shared_ptr<TWatch> watch = it->second;

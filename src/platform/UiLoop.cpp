@@ -1,6 +1,7 @@
 #include "platform/UiLoop.h"
 
 #include "platform/ServiceSlot.h"
+#include "platform/ThreadCheck.h"
 
 namespace platform {
 
@@ -10,6 +11,7 @@ TServiceSlot<UiLoop> gLoop;
 
 void SetUiLoop(UiLoop* loop) { gLoop.Set(loop); }
 UiLoop& TheUiLoop() { return gLoop.Get(); }
+bool HasUiLoop() { return gLoop.Installed(); }
 
 Timer::Timer(int intervalMs, bool repeat, std::function<void()> fn)
     : FHandler(std::move(fn)), FInterval(intervalMs), FRepeat(repeat) {}
@@ -25,6 +27,7 @@ void Timer::SetInterval(int intervalMs) {
 
 void Timer::SetEnabled(bool enabled) {
   if (enabled == Enabled()) return;
+  NV_ASSERT_UI_THREAD();
   if (enabled) {
     FId = TheUiLoop().StartTimer(FInterval < 1 ? 1 : FInterval, FRepeat, [this] { Fire(); });
   } else {

@@ -46,6 +46,7 @@ class UiLoop {
 
 void SetUiLoop(UiLoop* loop);  // installs the backend's loop; nullptr uninstalls
 UiLoop& TheUiLoop();           // the installed loop; there must be one
+bool HasUiLoop();              // a loop is installed
 
 inline void Post(std::function<void()> fn) { TheUiLoop().Post(std::move(fn)); }
 inline void RunOnUiThread(std::function<void()> fn, const std::atomic<bool>* abandon = nullptr) {

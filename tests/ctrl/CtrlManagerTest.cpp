@@ -93,7 +93,10 @@ TEST_F(CtrlManagerTest, ClickDelayMakesDoubleClicks) {
     uint64_t gap;
     TJournal expected;
   };
-  const Case cases[] = {{200, {"A:down", "A:double"}}, {300, {"A:down", "A:down"}}};
+  const Case cases[] = {{200, {"A:down", "A:double"}},
+                        {250, {"A:down", "A:double"}},  // the exact delay still counts
+                        {251, {"A:down", "A:down"}},
+                        {300, {"A:down", "A:down"}}};
   for (const Case& c : cases) {
     backend.Loop.Advance(1000);
     journal.clear();
@@ -115,6 +118,24 @@ TEST_F(CtrlManagerTest, ClickDelayMakesDoubleClicks) {
   EXPECT_EQ(Only(journal, "A:double").size(), 2u);
 }
 
+// A delay of 0, or a stored one below 0, means no press is a double click by time.
+TEST_F(CtrlManagerTest, ClickDelayOfZeroOrBelowMakesNoDoubleClicks) {
+  Top("A", 0, 0, 100, 100);
+  for (int delay : {0, -1, -250}) {
+    config::TOptions options = *config::Options();
+    options.Mouse.ClickDelay = delay;
+    config::SetOptions(options);
+    for (uint64_t gap : {0, 1, 100}) {
+      backend.Loop.Advance(1000);
+      journal.clear();
+      window->Click(TMouseButton::mbLeft, 10, 10);
+      backend.Loop.Advance(gap);
+      window->Click(TMouseButton::mbLeft, 10, 10);
+      EXPECT_EQ(Only(journal, "A:d"), (TJournal{"A:down", "A:down"})) << delay << " / " << gap;
+    }
+  }
+}
+
 TEST_F(CtrlManagerTest, CaptureTakesTheReleaseOnce) {
   TProbe* a = Top("A", 0, 0, 100, 100);
   Top("B", 200, 0, 100, 100);
@@ -124,12 +145,20 @@ TEST_F(CtrlManagerTest, CaptureTakesTheReleaseOnce) {
   window->MouseMove(250, 10);
   window->MouseUp(TMouseButton::mbLeft, 250, 10);
   EXPECT_EQ(Only(journal, ":up"), TJournal{"A:up"});
-  EXPECT_FALSE(manager.LockedControl.Live());
+  EXPECT_EQ(manager.Captured(), nullptr);
 
   backend.Loop.Advance(1000);
   journal.clear();
   window->MouseUp(TMouseButton::mbLeft, 250, 10);
   EXPECT_EQ(Only(journal, ":up"), TJournal{"B:up"});
+
+  // Only the holder ends a capture, unless it is ended by force.
+  TSmartCtrl* b = manager.GetControlData("B");
+  a->LockFocus();
+  b->UnLockFocus();
+  EXPECT_EQ(manager.Captured(), a);
+  b->UnLockFocus(true);
+  EXPECT_EQ(manager.Captured(), nullptr);
 }
 
 TEST_F(CtrlManagerTest, HotAndFocusTrackingAtTopLevel) {
@@ -152,11 +181,11 @@ TEST_F(CtrlManagerTest, MouseMovesAMovableControl) {
   w->SC_CAN_MOVE = true;
   window->MouseDown(TMouseButton::mbLeft, 110, 120);
   window->MouseMove(210, 170);
-  EXPECT_TRUE(manager.CM_MOVING);
+  EXPECT_TRUE(manager.Moving());
   EXPECT_EQ(w->SC_POS, (gfx::TPoint{200, 150}));
   EXPECT_EQ(window->Cursor(), platform::TCursorKind::ckSizeAll);
   window->MouseUp(TMouseButton::mbLeft, 210, 170);
-  EXPECT_FALSE(manager.CM_MOVING);
+  EXPECT_FALSE(manager.Moving());
   EXPECT_EQ(window->Cursor(), platform::TCursorKind::ckDefault);
 }
 
@@ -172,7 +201,7 @@ TEST_F(CtrlManagerTest, ResizingFollowsTheDirection) {
   EXPECT_EQ(w->SC_WIDTH, 120);
   EXPECT_EQ(w->SC_HEIGHT, 200);
   window->MouseUp(TMouseButton::mbLeft, 200, 300);
-  EXPECT_FALSE(manager.Resizing);
+  EXPECT_FALSE(manager.IsResizing());
 }
 
 TEST_F(CtrlManagerTest, WheelGoesToTheControlUnderTheMouse) {
@@ -305,12 +334,13 @@ TEST_F(CtrlManagerTest, InternalDragDeliversOverAndDrop) {
   Top("Dst", 200, 0, 100, 100);
   source->OnDown = [](TProbe& self) { self.BeginDrag(10, 10, &self); };
   window->MouseDown(TMouseButton::mbLeft, 10, 10);
-  EXPECT_TRUE(manager.CM_DRAGGING);
+  EXPECT_TRUE(manager.Dragging());
   EXPECT_EQ(manager.DragData->ddSender, source);
+  EXPECT_FALSE(manager.BeginDrag(source, source, 0, 0));  // one drag at a time
   window->MouseMove(250, 50);
   EXPECT_EQ(manager.DragData->ddPos, (gfx::TPoint{250, 50}));
   window->MouseUp(TMouseButton::mbLeft, 250, 50);
-  EXPECT_FALSE(manager.CM_DRAGGING);
+  EXPECT_FALSE(manager.Dragging());
   EXPECT_EQ(Only(journal, "drag"), TJournal{"Dst:dragover"});
   EXPECT_EQ(Only(journal, "drop"), TJournal{"Dst:drop"});
 }
@@ -336,9 +366,9 @@ TEST_F(CtrlManagerTest, PaintsInListOrderAndSkipsHiddenControls) {
   EXPECT_EQ(shown.Pixel(50, 50), gfx::clWhite32);
 
   // During an internal drag the drag image follows the mouse, 10 pixels down and right.
+  ASSERT_TRUE(manager.BeginDrag(hidden, nullptr, 0, 0));
   manager.DragData->ddImage.Clear(0xFF123456u);
   manager.DragData->ddPos = {100, 100};
-  manager.CM_DRAGGING = true;
   gfx::TBitmap32 canvas(200, 200);
   canvas.Clear(gfx::clWhite32);
   manager.PaintControls(canvas);
@@ -349,7 +379,8 @@ TEST_F(CtrlManagerTest, PaintsInListOrderAndSkipsHiddenControls) {
   canvas.Clear(gfx::clWhite32);
   manager.PaintControls(canvas);
   EXPECT_EQ(canvas.Pixel(110, 110), gfx::clWhite32);
-  manager.CM_DRAGGING = false;
+  manager.EndDrag();
+  EXPECT_FALSE(manager.Dragging());
 }
 
 TEST_F(CtrlManagerTest, CreateControlGoesThroughTheFactory) {

@@ -10,6 +10,8 @@
 #include "gfx/Draw.h"
 #include "gfx/PngCodec.h"
 #include "gfx/Text.h"
+#include "platform/UiLoop.h"
+#include "platform/headless/HeadlessBackend.h"
 
 using namespace ctrl;
 using config::TResizeMode;
@@ -136,6 +138,24 @@ TEST(SkinBuffer, RenditionBuiltOnceForRepeatedDrawsOfOneSize) {
   EXPECT_EQ(canvas.Pixel(12, 12), kCorner);  // rebuilt: the mark is gone
 }
 
+// A draw into an empty or negative size draws nothing, and the rendition it had stays.
+TEST(SkinBuffer, DrawsNothingIntoAnEmptySizeAndKeepsTheRendition) {
+  TSkinBuffer skin;
+  skin.LoadImage("Back", NineSlice(), Params(TResizeMode::rmFull, 10, 2));
+  TBitmap32 canvas(60, 60);
+  skin.DrawImage("Back", canvas, 5, 5, 40, 40, false);
+  const TColor32* built = skin.GetImageData("Back")->IMD_Dest.Bits();
+  for (const gfx::TRect& empty : {gfx::Bounds(5, 5, 0, 40), gfx::Bounds(5, 5, 40, 0), gfx::Bounds(5, 5, -3, 40),
+                                  gfx::Bounds(5, 5, 40, -1)}) {
+    canvas.Clear();
+    skin.DrawImage("Back", canvas, empty, false);
+    skin.DrawImage("Back", canvas, empty, false, true);
+    EXPECT_EQ(Ink(canvas), gfx::Rect(60, 60, 0, 0)) << empty.Width() << " x " << empty.Height();
+  }
+  EXPECT_EQ(skin.GetImageData("Back")->IMD_Dest.Bits(), built);
+  EXPECT_EQ(skin.GetImageData("Back")->IMD_SKIN_W, 44);  // the 40 x 40 request with its offsets
+}
+
 class SkinFiles : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -228,25 +248,50 @@ TEST(SkinBufferText, DrawsOnlyLinesThatFitUnlessFullDraw) {
   EXPECT_EQ(skin.FindText("E")->VisibleLines(twoAndAHalf), -1);
 }
 
-TEST(SkinBufferThreads, LoadOnAWorkerWhileTheInterfacePaints) {
+// The theme pattern: pictures and fonts are made on a worker and published on the interface
+// thread while it paints.
+TEST(SkinBufferThreads, PicturesMadeOnAWorkerArePublishedWhileTheInterfacePaints) {
+  platform::headless::THeadlessBackend backend;
   TSkinBuffer skin;
   std::atomic<bool> done{false};
   std::thread worker([&] {
     for (int i = 0; i < 200; ++i) {
-      skin.LoadImage("Back" + std::to_string(i % 7), NineSlice(), Params(TResizeMode::rmFull, 10));
-      skin.LoadFont("F" + std::to_string(i % 5), "Size(9)");
+      TLoadedImage image;
+      image.Params = Params(TResizeMode::rmFull, 10);
+      image.Decoded = true;
+      image.Picture = NineSlice();
+      gfx::TFont32 font;
+      font.Size = 9 + i % 3;
+      platform::Post([&skin, i, image = std::move(image), font]() mutable {
+        skin.PutImage("Back" + std::to_string(i % 7), std::move(image));
+        skin.PutFont("F" + std::to_string(i % 5), font);
+      });
     }
-    done = true;
+    platform::Post([&] { done = true; });
   });
   TBitmap32 canvas(64, 64);
-  int draws = 0;
-  while (!done || draws < 50) {
+  for (int draws = 0; !done || draws < 50; ++draws) {
+    backend.Loop.RunUntilIdle();
     for (int i = 0; i < 7; ++i) skin.DrawImage("Back" + std::to_string(i), canvas, 0, 0, 40 + draws % 3, 40, true);
     (void)skin.Font("F1").Size;
-    ++draws;
   }
   worker.join();
   skin.DrawImage("Back3", canvas, 0, 0, 40, 40, false);
   EXPECT_EQ(canvas.Pixel(0, 0), kCorner);
   EXPECT_EQ(skin.ImageCount(), 7);
+  EXPECT_EQ(skin.FontCount(), 200);
+}
+
+// Publishing from a worker while the interface thread runs is a programming error that debug
+// builds stop at once.
+TEST(SkinBufferThreadsDeathTest, PublishingOffTheInterfaceThreadIsStopped) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_DEATH(
+      {
+        platform::headless::THeadlessBackend backend;
+        TSkinBuffer skin;
+        std::thread worker([&] { skin.PutFont("F", gfx::TFont32{}); });
+        worker.join();
+      },
+      "interface thread");
 }

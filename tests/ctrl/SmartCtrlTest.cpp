@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <string>
 #include <thread>
 
 #include "ctrl/CtrlTestControls.h"
 #include "ctrl/NV_ControlList.h"
+#include "ctrl/NV_SkinBuffer.h"
+#include "ctrl/NV_ThemeResult.h"
 #include "platform/headless/HeadlessBackend.h"
 
 namespace ctrl {
@@ -209,29 +213,127 @@ TEST(SmartCtrl, KeyStatusTracksButtons) {
   EXPECT_EQ(status.GetStatus(TMouseButton::mbRight), ksNormal);
 }
 
-// On_LoadTheme runs on the task's worker, On_LoadThemeEnd afterwards on the interface thread.
+// A control whose theme load fills its result on the worker and records where each half ran.
 class TThemeProbe : public TSmartCtrl {
  public:
-  ~TThemeProbe() override { StopTasks(); }
-  std::atomic<bool> LoadedOnWorker{false};
-  bool EndedOnUi = false;
+  explicit TThemeProbe(TSkinBuffer* skin) { SC_SKIN = skin; }
   std::thread::id Ui = std::this_thread::get_id();
-  void On_LoadTheme() override { LoadedOnWorker = std::this_thread::get_id() != Ui; }
-  void On_LoadThemeEnd() override { EndedOnUi = std::this_thread::get_id() == Ui; }
+  std::atomic<bool> LoadedOnWorker{false};
+  std::atomic<int> Loads{0};
+  std::atomic<int> Size{9};  // a theme setting the next load reads
+  int Ends = 0;
+  int EndedWithSize = 0;
+
+  void On_LoadTheme(TThemeResult& theme) override {
+    LoadedOnWorker = std::this_thread::get_id() != Ui;
+    gfx::TBitmap32 picture(4, 4);
+    picture.Clear(0xFF00FF00);
+    config::TResizeParams stretch;
+    stretch.ResizeType = config::TResizeMode::rmStretch;
+    theme.AddImage("ControlBack", std::move(picture), stretch);
+    theme.LoadFont("Caption", "Size(" + std::to_string(Size.load()) + ")");
+    theme.SetOffsets({3, 4, 5, 6});
+    theme.SetRect("TextRect", gfx::Rect(1, 2, 30, 40));
+    ++Loads;
+  }
+  void On_LoadThemeEnd(TThemeResult& theme) override {
+    EXPECT_EQ(std::this_thread::get_id(), Ui);
+    EXPECT_EQ(SC_OFFSET_LEFT, 0);  // nothing of the result reached the control before
+    TSmartCtrl::On_LoadThemeEnd(theme);
+    ++Ends;
+    EndedWithSize = SC_SKIN->Font("Caption").Size;
+  }
 };
 
-TEST(SmartCtrlThread, LoadThemeRunsOnTheWorkerAndEndsOnTheInterfaceThread) {
+TEST(SmartCtrlThread, ThemeIsBuiltOnTheWorkerAndPublishedOnTheInterfaceThread) {
   platform::headless::THeadlessBackend backend;
-  auto c = TSmartCtrl::Create<TThemeProbe>();
+  TSkinBuffer skin;
+  auto c = TSmartCtrl::Create<TThemeProbe>(&skin);
+  c->SetPosition({100, 50});
   c->LoadTheme();
-  ASSERT_TRUE(backend.Loop.RunUntil([&] { return c->EndedOnUi; }, 10000));
+  ASSERT_TRUE(backend.Loop.RunUntil([&] { return c->Ends == 1; }, 10000));
   EXPECT_TRUE(c->LoadedOnWorker);
+  EXPECT_EQ(c->EndedWithSize, 9);
+  EXPECT_NE(skin.GetImageData("ControlBack"), nullptr);
+  EXPECT_EQ(c->SC_OFFSET_BOTTOM, 6);
+  EXPECT_EQ(c->SC_RECT.Left(), 103);  // arranged with the insets
+  EXPECT_EQ(c->SC_RECT.Bottom(), 50 + c->SC_HEIGHT - 6);
+  EXPECT_EQ(c->Parametrs->GetParam("TextRect.Right", 0, true), 30);  // a persistent value
+  gfx::TBitmap32 canvas(200, 200);
+  canvas.Clear(gfx::clWhite32);
+  c->On_Paint(canvas);
+  EXPECT_EQ(canvas.Pixel(120, 70), 0xFF00FF00u);  // the published background paints
+}
 
-  // A control that dies before the hand-over arrives is left alone.
-  auto gone = TSmartCtrl::Create<TThemeProbe>();
-  gone->LoadTheme();
-  gone.reset();
+// A load started while an earlier one has not been applied yet supersedes it: only the newer
+// result lands, however the two passes interleave.
+TEST(SmartCtrlThread, ANewerThemeLoadDropsTheOlderResult) {
+  platform::headless::THeadlessBackend backend;
+  TSkinBuffer skin;
+  auto c = TSmartCtrl::Create<TThemeProbe>(&skin);
+  c->LoadTheme();
+  while (c->Loads < 1) std::this_thread::yield();  // the first result is made, not yet applied
+  c->Size = 14;
+  c->LoadTheme();
+  ASSERT_TRUE(backend.Loop.RunUntil([&] { return c->Ends >= 1; }, 10000));
+  backend.Loop.RunUntil([] { return false; }, 50);  // room for a stray second hand-over
+  EXPECT_EQ(c->Ends, 1);
+  EXPECT_EQ(c->EndedWithSize, 14);
+  EXPECT_EQ(skin.FontCount(), 1);
+}
+
+// A theme pass that reads the subclass's own fields while the control is destroyed: the
+// destruction waits for the pass before any field of the subclass dies, with no help from the
+// subclass, and the result is never applied.
+struct TDyingState {
+  std::atomic<bool> InPass{false};
+  std::atomic<bool> Destroyed{false};
+  std::atomic<bool> SawDestroyed{false};
+  std::atomic<bool> Applied{false};
+};
+
+class TSlowTheme : public TSmartCtrl {
+ public:
+  explicit TSlowTheme(TDyingState* state) : FState(state) {}
+  ~TSlowTheme() override { FState->Destroyed = true; }
+
+  void On_LoadTheme(TThemeResult& theme) override {
+    FState->InPass = true;
+    tasks::TSmartTask* pass = tasks::TSmartTask::Current();
+    while (pass->Active()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    FState->SawDestroyed = FState->Destroyed.load();
+    theme.LoadFont(FSection, "Size(9)");  // reads a field of the subclass
+  }
+  void On_LoadThemeEnd(TThemeResult&) override { FState->Applied = true; }
+
+ private:
+  TDyingState* FState;
+  std::string FSection = std::string(200, 'x');
+};
+
+TEST(SmartCtrlThread, DestroyingAControlWaitsForItsThemePassBeforeItsFieldsDie) {
+  platform::headless::THeadlessBackend backend;
+  TDyingState state;
+  auto c = TSmartCtrl::Create<TSlowTheme>(&state);
+  c->LoadTheme();
+  while (!state.InPass) std::this_thread::yield();
+  c.reset();
+  backend.Loop.RunUntil([] { return false; }, 50);
+  EXPECT_TRUE(state.Destroyed);
+  EXPECT_FALSE(state.SawDestroyed);
+  EXPECT_FALSE(state.Applied);
+}
+
+// A result that arrives after its control died is dropped.
+TEST(SmartCtrlThread, AThemeResultForADeadControlIsDropped) {
+  platform::headless::THeadlessBackend backend;
+  TSkinBuffer skin;
+  auto c = TSmartCtrl::Create<TThemeProbe>(&skin);
+  c->LoadTheme();
+  while (c->Loads < 1) std::this_thread::yield();
+  c.reset();
   backend.Loop.RunUntilIdle();
+  EXPECT_EQ(skin.FontCount(), 0);
 }
 
 }  // namespace
