@@ -85,6 +85,8 @@ std::string BoolDefault(bool def) { return def ? "-1" : "0"; }
 
 }  // namespace
 
+std::string NormalizeDoubleCommas(std::string_view text) { return ReplaceAllDoubleCommas(text); }
+
 std::optional<TParamItem> LocateParam(std::string_view text, std::string_view paramID,
                                       TParamDelimiter delimiter, bool caseSensitive) {
   TBrackets brackets = BracketsOf(delimiter);

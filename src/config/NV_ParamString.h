@@ -58,6 +58,9 @@ std::optional<TParamItem> LocateParam(std::string_view text, std::string_view pa
 std::string ReplaceParam(std::string_view text, std::string_view paramID, std::string_view value,
                          TParamDelimiter delimiter, bool deleteWhenEmpty);
 
+// Text with every ",," turned into ", ", as SetParam does to the text before it changes it.
+std::string NormalizeDoubleCommas(std::string_view text);
+
 class TParamString {
  public:
   std::string PS_STRING;  // the whole text; empty means no parameters

@@ -40,11 +40,20 @@ TSmartCtrl* TControlList::AddControl(std::unique_ptr<TSmartCtrl> smartCtrl, int 
     DisposeControl(std::move(smartCtrl));
     return nullptr;
   }
+  MakeGeneratedIDUnique(*smartCtrl);
   if (!CL_ADD_DUPS && ControlExists(smartCtrl->SC_ID)) {
     DisposeControl(std::move(smartCtrl));
     return nullptr;
   }
   return idx < 0 ? On_AddControl(std::move(smartCtrl)) : On_AddControl(std::move(smartCtrl), idx);
+}
+
+void TControlList::MakeGeneratedIDUnique(TSmartCtrl& smartCtrl) const {
+  // Five digits give 100,000 names per class: a list far fuller than that may keep a duplicate
+  // after the draws run out, and is then treated like any duplicate.
+  constexpr int kMaxDraws = 1000;
+  if (!smartCtrl.HasGeneratedID()) return;
+  for (int draw = 0; draw < kMaxDraws && ControlExists(smartCtrl.SC_ID); ++draw) smartCtrl.GenerateID();
 }
 
 TSmartCtrl* TControlList::Control(int idx) const {

@@ -30,8 +30,9 @@ class TControlList {
   // Slot 2: inserts at IDX (clamped to 0 ... count), sets scParentList, returns it.
   virtual TSmartCtrl* On_AddControl(std::unique_ptr<TSmartCtrl> smartCtrl, int idx);
 
-  // None for a missing control; with CL_ADD_DUPS false a control whose SC_ID is already in the
-  // list is destroyed and none returned.
+  // None for a missing control. A control that still carries its generated identifier gets new
+  // digits while the list holds that identifier; otherwise, with CL_ADD_DUPS false, a control
+  // whose SC_ID is already in the list is destroyed and none returned.
   TSmartCtrl* AddControl(std::unique_ptr<TSmartCtrl> smartCtrl);
   TSmartCtrl* AddControl(std::unique_ptr<TSmartCtrl> smartCtrl, int idx);
 
@@ -74,6 +75,7 @@ class TControlList {
   std::vector<Weak<TSmartCtrl>> Snapshot() const;
 
  private:
+  void MakeGeneratedIDUnique(TSmartCtrl& smartCtrl) const;
   template <typename Fn>
   void ForEachShown(Fn fn);
   template <typename Fn>

@@ -101,13 +101,24 @@ std::string PersistentText(const TParamValue& param) {
 }
 }  // namespace
 
+// The text that setting each value in turn into an empty parameter string gives, built in one
+// pass: the names are unique, so every item is appended, and each setting normalises the double
+// commas of the text so far, which is every value but the last.
 std::string TCtrlParams::ToText() const {
-  config::TParamString text;
-  for (const auto& param : cpList) {
-    const std::string value = PersistentText(*param);
-    if (!value.empty()) text.SetParam(param->pvID, std::string_view(value));
+  std::vector<std::pair<const std::string*, std::string>> items;
+  items.reserve(cpList.size());
+  for (const auto& param : cpList)
+    if (std::string value = PersistentText(*param); !value.empty()) items.emplace_back(&param->pvID, std::move(value));
+  std::string text;
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (!text.empty()) text += ',';
+    text += ' ';
+    text += *items[i].first;
+    text += '(';
+    text += i + 1 < items.size() ? config::NormalizeDoubleCommas(items[i].second) : items[i].second;
+    text += ')';
   }
-  return text.PS_STRING;
+  return text;
 }
 
 }  // namespace ctrl

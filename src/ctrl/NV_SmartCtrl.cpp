@@ -88,7 +88,7 @@ TSmartCtrl::TSmartCtrl()
 }
 
 void TSmartCtrl::Construct() {
-  SC_ID = std::string(ClassName()) + config::RandomDigits();
+  GenerateID();
   ArrangeRects();
   On_CreateBegin();
   On_Create();
@@ -496,6 +496,15 @@ void TSmartCtrl::SetID(std::string_view value) {
   ArrangeRects();
   On_Arrange();
 }
+
+bool TSmartCtrl::HasGeneratedID() const {
+  const std::string_view name = ClassName();
+  if (SC_ID.size() != name.size() + 5 || SC_ID.compare(0, name.size(), name) != 0) return false;
+  return std::all_of(SC_ID.begin() + std::ptrdiff_t(name.size()), SC_ID.end(),
+                     [](char c) { return c >= '0' && c <= '9'; });
+}
+
+void TSmartCtrl::GenerateID() { SC_ID = std::string(ClassName()) + config::RandomDigits(); }
 
 void TSmartCtrl::SetPosition(gfx::TPoint value) {
   SC_POS = value;

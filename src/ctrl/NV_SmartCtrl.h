@@ -243,6 +243,10 @@ class TSmartCtrl {
 
   // ---- Other operations -----------------------------------------------------------------
   void SetID(std::string_view value);
+  // The identifier is still of the generated form: the class name and five digits.
+  bool HasGeneratedID() const;
+  // Draws new digits for a generated identifier.
+  void GenerateID();
   void SetPosition(gfx::TPoint value);
   void SetWidth(int value);
   void SetHeight(int value);

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
+
 #include "ctrl/CtrlTestControls.h"
 
 namespace ctrl {
@@ -64,6 +67,37 @@ TEST(ControlList, DuplicatesAndDeadControlsAreDestroyed) {
   EXPECT_EQ(list.Count(), 2);
   EXPECT_TRUE(list.RemoveControl("a"));
   EXPECT_EQ(list.Count(), 1);
+}
+
+// A thousand controls of one class with generated identifiers: five random digits collide
+// often at that count, and every collision is drawn again, so each one can be found and removed.
+TEST(ControlList, GeneratedIdentifiersAreUniqueAmongSiblings) {
+  for (bool addDups : {true, false}) {
+    TControlList list;
+    list.CL_ADD_DUPS = addDups;
+    for (int i = 0; i < 1000; ++i) ASSERT_NE(list.AddControl(TSmartCtrl::Create<TProbe>(nullptr, "p")), nullptr);
+    std::set<std::string> ids;
+    for (int i = 0; i < list.Count(); ++i) {
+      EXPECT_TRUE(list.Control(i)->HasGeneratedID());
+      ids.insert(list.Control(i)->SC_ID);
+    }
+    EXPECT_EQ(ids.size(), 1000u);
+    const std::string victim = list.Control(500)->SC_ID;
+    ASSERT_TRUE(list.RemoveControl(victim));
+    EXPECT_FALSE(list.ControlExists(victim));
+    EXPECT_EQ(list.Count(), 999);
+  }
+  // A duplicate the owner chose is no generated identifier: it is kept or refused, never renamed.
+  TControlList list;
+  const std::string shaped = "TProbe12345";
+  ASSERT_NE(list.AddControl(Named("Copy")), nullptr);
+  EXPECT_EQ(list.AddControl(Named("Copy"))->SC_ID, "Copy");
+  auto first = TSmartCtrl::Create<TProbe>(nullptr, "p");
+  first->SC_ID = shaped;
+  list.AddControl(std::move(first));
+  auto second = TSmartCtrl::Create<TProbe>(nullptr, "p");
+  second->SC_ID = shaped;
+  EXPECT_NE(list.AddControl(std::move(second))->SC_ID, shaped);  // of the generated form: drawn anew
 }
 
 TEST(ControlList, LastVisibleAndControlAtXY) {

@@ -448,6 +448,30 @@ class CtrlManagerSettings : public CtrlManagerTest {
   config::TPathContext saved;
 };
 
+// The settings file may be UTF-16 as well: the section is found and rewritten all the same, and
+// the file keeps its encoding.
+TEST_F(CtrlManagerSettings, SaveItemsRewritesTheSectionOfAUtf16File) {
+  std::string text = "[Norvo]\r\nX=1\r\n[QuickBar]\r\nCopy=CMD(Item.Copy)\r\nPaste=CMD(Item.Paste)\r\n[After]\r\nY=2\r\n";
+  std::string utf16 = "\xFF\xFE";
+  for (char c : text) (utf16 += c) += '\0';
+  std::ofstream(settings, std::ios::binary | std::ios::trunc) << utf16;
+  TProbe* bar = Top("QuickBar", 0, 0, 300, 30);
+  TControlList& items = bar->AddList("Items");
+  manager.LoadControls(bar, "", "QuickBar", items);
+  ASSERT_EQ(items.Count(), 2);
+  EXPECT_TRUE(bar->RemoveItem("Copy"));
+  ASSERT_TRUE(bar->SaveItems(settings, "QuickBar", items));
+  const std::optional<config::TIniFile> file = config::LoadIniFile(settings);
+  ASSERT_TRUE(file.has_value());
+  EXPECT_EQ(file->Encoding(), config::TTextEncoding::teUtf16LE);
+  EXPECT_FALSE(file->ReadValue("QuickBar", "Copy").has_value());  // removed items stay removed
+  EXPECT_TRUE(file->ReadValue("QuickBar", "Paste").has_value());
+  EXPECT_EQ(file->ReadString("After", "Y", ""), "2");
+  int sections = 0;
+  for (const config::TIniEntry& entry : file->Entries()) sections += entry.Key == "Paste";
+  EXPECT_EQ(sections, 1);
+}
+
 TEST_F(CtrlManagerSettings, LoadControlsThenSaveItemsRoundTrip) {
   TProbe* bar = Top("QuickBar", 0, 0, 300, 30);
   TControlList& items = bar->AddList("Items");

@@ -2,6 +2,10 @@
 
 #include "ctrl/NV_CtrlParams.h"
 
+#include <string>
+
+#include "config/NV_ParamString.h"
+
 using namespace ctrl;
 
 TEST(CtrlParams, OnlyPersistentValuesReachTheText) {
@@ -67,3 +71,33 @@ TEST(CtrlParams, TruthTextsAreOneOrZero) {
   EXPECT_EQ(TCtrlParams::BoolToString(true), "1");
   EXPECT_EQ(TCtrlParams::BoolToString(false), "0");
 }
+
+namespace ctrl {
+namespace {
+
+// The saved text is the one that setting each value in turn into a parameter string gives,
+// built in one pass however many entries there are.
+TEST(CtrlParams, ToTextEqualsSettingEachValueInTurn) {
+  const char* values[] = {"Item.Copy", "a,,b", "", "P1(x)", "--mode=fast", "x,,,y", "Name(Calibri), Size(9)"};
+  TCtrlParams params;
+  config::TParamString expected;
+  for (int i = 0; i < 2000; ++i) {
+    const std::string id = "P" + std::to_string(i);
+    const std::string value = values[i % std::size(values)];
+    if (i % 3 == 0) {
+      params.RegisterParam(id, ptInteger, {});
+      params.SetParam(id, i, true);
+      expected.SetParam(id, i);
+    } else {
+      params.SetParam(id, std::string_view(value), true);
+      if (!value.empty()) expected.SetParam(id, std::string_view(value));
+    }
+  }
+  params.SetParam("Last", "1,,2", true);  // the last value keeps its double commas
+  expected.SetParam("Last", std::string_view("1,,2"));
+  EXPECT_EQ(params.ToText(), expected.PS_STRING);
+  EXPECT_EQ(TCtrlParams().ToText(), "");
+}
+
+}  // namespace
+}  // namespace ctrl
