@@ -49,8 +49,7 @@ TSmartCtrl* TCtrlManager::AddControl(std::string_view id, std::unique_ptr<TSmart
     return nullptr;
   }
   smartCtrl->SC_ID = id;
-  // Written only when it changes: a theme task started in On_Create may already read it.
-  if (!smartCtrl->Manager.Same(this)) smartCtrl->Manager = this;
+  smartCtrl->Manager = this;
   return CM_LIST->AddControl(std::move(smartCtrl));
 }
 

@@ -535,6 +535,7 @@ void TSmartCtrl::SetAlign(TAlignSide value) { On_SetAlign(value); }
 void TSmartCtrl::SetSkin(TSkinBuffer* value) { On_SetSkin(value); }
 
 void TSmartCtrl::ReDraw(bool safe) const {
+  NV_ASSERT_UI_THREAD();
   const TCtrlManager* manager = Mgr();
   if (manager == nullptr) return;
   if (safe)

@@ -256,8 +256,9 @@ class TSmartCtrl {
   void SetState(TCtrlState value) { On_SetState(value); }
   void SetOwner(TSmartCtrl* value) { On_SetOwner(value); }
   void Update() { On_Update(); }
-  // With Safe the main view repaints now and this returns when done (any thread); otherwise
-  // the view is invalidated. Nothing happens without a manager hosting a window.
+  // With Safe the main view repaints now and this returns when done; otherwise the view is
+  // invalidated. Nothing happens without a manager hosting a window. Interface thread only: a
+  // worker hands its result over instead, and the hand-over redraws.
   void ReDraw(bool safe = false) const;
 
   TControlList& AddList(std::string_view id = "Items");
