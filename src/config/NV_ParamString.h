@@ -19,8 +19,7 @@
 namespace config {
 
 enum class TParamDelimiter { pdRound, pdSquare };  // "(" ")" and "[" "]"
-inline constexpr TParamDelimiter pdRound = TParamDelimiter::pdRound;
-inline constexpr TParamDelimiter pdSquare = TParamDelimiter::pdSquare;
+using enum TParamDelimiter;
 
 // How a theme picture is fitted into its place; the "DrawMode" words "none", "full",
 // "stretch", "stretchprop", "horiz" and "vert" name them.

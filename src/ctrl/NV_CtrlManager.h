@@ -33,14 +33,7 @@
 namespace ctrl {
 
 enum class TResizeDirection { rdLeft, rdRight, rdTop, rdBot, rdTopLeft, rdTopRight, rdBotLeft, rdBotRight };
-inline constexpr TResizeDirection rdLeft = TResizeDirection::rdLeft;
-inline constexpr TResizeDirection rdRight = TResizeDirection::rdRight;
-inline constexpr TResizeDirection rdTop = TResizeDirection::rdTop;
-inline constexpr TResizeDirection rdBot = TResizeDirection::rdBot;
-inline constexpr TResizeDirection rdTopLeft = TResizeDirection::rdTopLeft;
-inline constexpr TResizeDirection rdTopRight = TResizeDirection::rdTopRight;
-inline constexpr TResizeDirection rdBotLeft = TResizeDirection::rdBotLeft;
-inline constexpr TResizeDirection rdBotRight = TResizeDirection::rdBotRight;
+using enum TResizeDirection;
 
 class TCtrlManager {
  public:

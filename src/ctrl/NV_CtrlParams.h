@@ -15,10 +15,7 @@
 namespace ctrl {
 
 enum class TParamType { ptString, ptInteger, ptInt64, ptBoolean };
-inline constexpr TParamType ptString = TParamType::ptString;
-inline constexpr TParamType ptInteger = TParamType::ptInteger;
-inline constexpr TParamType ptInt64 = TParamType::ptInt64;
-inline constexpr TParamType ptBoolean = TParamType::ptBoolean;
+using enum TParamType;
 
 class TParamValue {
  public:

@@ -15,13 +15,10 @@
 namespace ctrl {
 
 enum class TDragType { dtObject, dtFiles };
-inline constexpr TDragType dtObject = TDragType::dtObject;
-inline constexpr TDragType dtFiles = TDragType::dtFiles;
+using enum TDragType;
 
 enum class TDragResult { drCopy, drMove, drClone };
-inline constexpr TDragResult drCopy = TDragResult::drCopy;
-inline constexpr TDragResult drMove = TDragResult::drMove;
-inline constexpr TDragResult drClone = TDragResult::drClone;
+using enum TDragResult;
 
 // Drop effects for drags with other programs: deCopy, deMove, deNone, deLink.
 using TDragEffect = platform::TDropEffect;

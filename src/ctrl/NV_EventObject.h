@@ -11,11 +11,7 @@
 namespace ctrl {
 
 enum class TEventType { etObject, etString, etInteger, etPointer, etStringArray };
-inline constexpr TEventType etObject = TEventType::etObject;
-inline constexpr TEventType etString = TEventType::etString;
-inline constexpr TEventType etInteger = TEventType::etInteger;
-inline constexpr TEventType etPointer = TEventType::etPointer;
-inline constexpr TEventType etStringArray = TEventType::etStringArray;
+using enum TEventType;
 
 struct TEventObject {
   std::string eoID;

@@ -72,38 +72,19 @@ enum class TAlignSide {
   asTopCenter,
   asBotCenter
 };
-inline constexpr TAlignSide asNone = TAlignSide::asNone;
-inline constexpr TAlignSide asLeft = TAlignSide::asLeft;
-inline constexpr TAlignSide asRight = TAlignSide::asRight;
-inline constexpr TAlignSide asTop = TAlignSide::asTop;
-inline constexpr TAlignSide asBot = TAlignSide::asBot;
-inline constexpr TAlignSide asLeftCenter = TAlignSide::asLeftCenter;
-inline constexpr TAlignSide asRightCenter = TAlignSide::asRightCenter;
-inline constexpr TAlignSide asTopCenter = TAlignSide::asTopCenter;
-inline constexpr TAlignSide asBotCenter = TAlignSide::asBotCenter;
+using enum TAlignSide;
 
 enum class TFitMode { fmWidth, fmHeight, fmBoth, fmNone };
-inline constexpr TFitMode fmWidth = TFitMode::fmWidth;
-inline constexpr TFitMode fmHeight = TFitMode::fmHeight;
-inline constexpr TFitMode fmBoth = TFitMode::fmBoth;
-inline constexpr TFitMode fmNone = TFitMode::fmNone;
+using enum TFitMode;
 
 enum class TCtrlState { csNormal, csHot, csDraggedOver };
-inline constexpr TCtrlState csNormal = TCtrlState::csNormal;
-inline constexpr TCtrlState csHot = TCtrlState::csHot;
-inline constexpr TCtrlState csDraggedOver = TCtrlState::csDraggedOver;
+using enum TCtrlState;
 
 enum class TKeyStatusValue { ksPressed, ksNormal };
-inline constexpr TKeyStatusValue ksPressed = TKeyStatusValue::ksPressed;
-inline constexpr TKeyStatusValue ksNormal = TKeyStatusValue::ksNormal;
+using enum TKeyStatusValue;
 
 enum class TAreaAction { eaEnter, eaLeave, eaMouseDown, eaMouseUp, eaMouseMove, eaMouseWheel };
-inline constexpr TAreaAction eaEnter = TAreaAction::eaEnter;
-inline constexpr TAreaAction eaLeave = TAreaAction::eaLeave;
-inline constexpr TAreaAction eaMouseDown = TAreaAction::eaMouseDown;
-inline constexpr TAreaAction eaMouseUp = TAreaAction::eaMouseUp;
-inline constexpr TAreaAction eaMouseMove = TAreaAction::eaMouseMove;
-inline constexpr TAreaAction eaMouseWheel = TAreaAction::eaMouseWheel;
+using enum TAreaAction;
 
 using TMouseButton = platform::TMouseButton;
 using TShiftState = platform::TShiftState;

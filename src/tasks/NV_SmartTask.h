@@ -64,13 +64,7 @@ enum class TThreadPriority {
   tpHighest,
   tpTimeCritical
 };
-inline constexpr TThreadPriority tpIdle = TThreadPriority::tpIdle;
-inline constexpr TThreadPriority tpLowest = TThreadPriority::tpLowest;
-inline constexpr TThreadPriority tpLower = TThreadPriority::tpLower;
-inline constexpr TThreadPriority tpNormal = TThreadPriority::tpNormal;
-inline constexpr TThreadPriority tpHigher = TThreadPriority::tpHigher;
-inline constexpr TThreadPriority tpHighest = TThreadPriority::tpHighest;
-inline constexpr TThreadPriority tpTimeCritical = TThreadPriority::tpTimeCritical;
+using enum TThreadPriority;
 
 // One named parameter with three independent value slots. The object is not owned.
 struct TTaskParam {
