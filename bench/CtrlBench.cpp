@@ -1,9 +1,11 @@
 // The control framework at scale: painting 2,000 skinned controls into a full-HD canvas against
 // memcpy of the frame, a hit test over 10,000 children, and a broadcast over 10,000 controls.
 #include <cstring>
+#include <string>
 
 #include "BenchRatio.h"
 #include "ctrl/NV_CtrlManager.h"
+#include "ctrl/NV_CtrlParams.h"
 #include "ctrl/NV_SkinBuffer.h"
 #include "ctrl/NV_SmartCtrl.h"
 #include "gfx/Draw.h"
@@ -105,7 +107,43 @@ void BM_Notify10000Controls(benchmark::State& state) {
 }
 BENCHMARK(BM_Notify10000Controls)->Unit(benchmark::kMicrosecond);
 
+// Saving 10,000 control parameters against appending the same pieces to one string: the text
+// is built in one pass, so the cost stays linear.
+ctrl::TCtrlParams& ManyParams() {
+  static ctrl::TCtrlParams params;
+  static bool made = false;
+  if (!made) {
+    for (int i = 0; i < Count(10000, 100); ++i)
+      params.SetParam("Param" + std::to_string(i), std::string_view("Name(Calibri), Size(11)"), true);
+    made = true;
+  }
+  return params;
+}
+
+void BM_ToText10000Params(benchmark::State& state) {
+  const ctrl::TCtrlParams& params = ManyParams();
+  for (auto _ : state) benchmark::DoNotOptimize(params.ToText());
+}
+BENCHMARK(BM_ToText10000Params)->Unit(benchmark::kMicrosecond);
+
+void BM_Append10000Pieces(benchmark::State& state) {
+  const ctrl::TCtrlParams& params = ManyParams();
+  for (auto _ : state) {
+    std::string text;
+    for (const auto& param : params.List()) {
+      text += ", ";
+      text += param->pvID;
+      text += '(';
+      text += param->pvStringDef;
+      text += ')';
+    }
+    benchmark::DoNotOptimize(text);
+  }
+}
+BENCHMARK(BM_Append10000Pieces)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
 NORVO_BENCH_RATIO(BM_Paint2000Controls, BM_FrameMemcpy, 0);
+NORVO_BENCH_RATIO(BM_ToText10000Params, BM_Append10000Pieces, 4);
 NORVO_BENCH_MAIN()

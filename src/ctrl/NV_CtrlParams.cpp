@@ -86,36 +86,43 @@ TParamValue& TCtrlParams::RegisterParam(std::string_view id, TParamType type,
 }
 
 namespace {
-std::string PersistentText(const TParamValue& param) {
+
+// The persistent value of Param as text; numbers are written into Scratch.
+std::string_view PersistentText(const TParamValue& param, std::string& scratch) {
   switch (param.pvType) {
     case ptString:
       return param.pvStringDef;
     case ptInteger:
-      return std::to_string(param.pvIntegerDef);
+      return scratch = std::to_string(param.pvIntegerDef);
     case ptInt64:
-      return std::to_string(param.pvInt64Def);
+      return scratch = std::to_string(param.pvInt64Def);
     case ptBoolean:
       return param.pvBooleanDef;
   }
   return {};
 }
+
 }  // namespace
 
 // The text that setting each value in turn into an empty parameter string gives, built in one
 // pass: the names are unique, so every item is appended, and each setting normalises the double
 // commas of the text so far, which is every value but the last.
 std::string TCtrlParams::ToText() const {
-  std::vector<std::pair<const std::string*, std::string>> items;
-  items.reserve(cpList.size());
-  for (const auto& param : cpList)
-    if (std::string value = PersistentText(*param); !value.empty()) items.emplace_back(&param->pvID, std::move(value));
+  std::string scratch;
+  size_t last = cpList.size();
+  while (last > 0 && PersistentText(*cpList[last - 1], scratch).empty()) --last;
   std::string text;
-  for (size_t i = 0; i < items.size(); ++i) {
+  for (size_t i = 0; i < last; ++i) {
+    const std::string_view value = PersistentText(*cpList[i], scratch);
+    if (value.empty()) continue;
     if (!text.empty()) text += ',';
     text += ' ';
-    text += *items[i].first;
+    text += cpList[i]->pvID;
     text += '(';
-    text += i + 1 < items.size() ? config::NormalizeDoubleCommas(items[i].second) : items[i].second;
+    if (i + 1 < last && value.find(",,") != std::string_view::npos)
+      text += config::NormalizeDoubleCommas(value);
+    else
+      text += value;
     text += ')';
   }
   return text;
