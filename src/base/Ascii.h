@@ -30,11 +30,6 @@ constexpr bool SameTextAscii(std::string_view a, std::string_view b) {
          });
 }
 
-// Text begins with Start, compared as SameTextAscii does.
-constexpr bool StartsWithTextAscii(std::string_view text, std::string_view start) {
-  return text.size() >= start.size() && SameTextAscii(text.substr(0, start.size()), start);
-}
-
 // Orders as if both were lower-cased, bytes compared unsigned (so UTF-8 sorts after ASCII).
 // Texts that differ only in case are neither less than the other.
 constexpr bool LessTextAscii(std::string_view a, std::string_view b) {

@@ -14,6 +14,7 @@
 #include <system_error>
 #include <vector>
 
+#include "base/Ascii.h"
 #include "base/Path.h"
 
 namespace platform::Fs {
@@ -61,10 +62,8 @@ class TWriteAccess {
 
 TFileTime TimeOf(const struct statx_timestamp& t) { return {t.tv_sec, t.tv_nsec}; }
 
-// A folder's own settings and background files are hidden like dot files.
-bool HiddenName(std::string_view name) {
-  return (!name.empty() && name[0] == '.') || name == "ThemeData.NVS" || name == "Folder.NVB";
-}
+// The system's own convention; which other names a folder hides is the browsing model's rule.
+bool HiddenName(std::string_view name) { return !name.empty() && name[0] == '.'; }
 
 // Fills Entry from the statx records of the entry itself (Own) and, for a link, of what it
 // leads to (Target: nullptr when the link leads nowhere).
@@ -105,33 +104,6 @@ bool ReadOnlyFs(int fd) {
 
 TFsResult Failed(const std::string& path, int error = errno) { return {error, path}; }
 
-std::string ParentOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string WithoutTrailingSlashes(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
-}
-
-std::string NameOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos || path.size() == 1 ? path : path.substr(slash + 1);
-}
-
-bool AsciiCaseEqual(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = char(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = char(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 bool SameEntry(const std::string& a, const std::string& b) {
   struct stat sa, sb;
   return lstat(a.c_str(), &sa) == 0 && lstat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
@@ -165,8 +137,7 @@ std::string SymlinkTarget(const std::string& path) {
     if (size_t(n) < buffer.size()) {
       std::string target(buffer.data(), size_t(n));
       if (target.empty() || target[0] == '/') return target;
-      size_t slash = path.rfind('/');
-      return slash == std::string::npos ? target : path.substr(0, slash + 1) + target;
+      return base::JoinPath(base::ParentOf(path), target);
     }
     buffer.resize(buffer.size() * 2);
   }
@@ -193,8 +164,8 @@ bool List(const std::string& dir, const std::function<bool(const TFileEntry&)>& 
 
 bool Stat(const std::string& path, TFileEntry& entry) {
   if (path.empty()) return false;
-  const std::string clean = WithoutTrailingSlashes(path);
-  entry.Name = NameOf(clean);
+  const std::string clean = base::WithoutTrailingSlash(path);
+  entry.Name = base::BaseName(clean);
   struct statvfs vfs;
   const bool readOnlyFs = statvfs(clean.c_str(), &vfs) == 0 && (vfs.f_flag & ST_RDONLY);
   return DescribeAt(AT_FDCWD, clean.c_str(), 0, TWriteAccess(), readOnlyFs, entry);
@@ -242,15 +213,15 @@ TFsResult RenameNoReplace(const std::string& from, const std::string& to) {
 
 TFsResult Rename(const std::string& path, const std::string& newName) {
   if (!ValidName(newName)) return Failed(path, EINVAL);
-  const std::string from = WithoutTrailingSlashes(path);
-  const std::string oldName = NameOf(from);
+  const std::string from = base::WithoutTrailingSlash(path);
+  const std::string oldName = base::BaseName(from);
   struct stat st;
   if (lstat(from.c_str(), &st) != 0) return Failed(path);
   if (oldName == newName) return {};
-  const std::string to = (ParentOf(from) == "/" ? "/" : ParentOf(from) + "/") + newName;
+  const std::string to = base::JoinPath(base::ParentOf(from), newName);
   TFsResult result = RenameNoReplace(from, to);
   // On a file system that ignores case, "readme" -> "README" finds itself in the way.
-  if (result.Error == EEXIST && AsciiCaseEqual(oldName, newName) && SameEntry(from, to)) {
+  if (result.Error == EEXIST && base::SameTextAscii(oldName, newName) && SameEntry(from, to)) {
     if (rename(from.c_str(), to.c_str()) != 0) return Failed(path);
     return {};
   }
@@ -271,9 +242,8 @@ TFsResult RemoveTree(const std::string& path,
       if (name != "." && name != "..") names.emplace_back(name);
     }
     closedir(folder);
-    const std::string prefix = path.back() == '/' ? path : path + "/";
     for (const std::string& name : names)
-      if (TFsResult r = RemoveTree(prefix + name, onEntry); !r) return r;
+      if (TFsResult r = RemoveTree(base::JoinPath(path, name), onEntry); !r) return r;
   }
   if (onEntry && !onEntry(path)) return Failed(path, ECANCELED);
   if ((S_ISDIR(st.st_mode) ? rmdir(path.c_str()) : unlink(path.c_str())) != 0) return Failed(path);
@@ -282,11 +252,12 @@ TFsResult RemoveTree(const std::string& path,
 
 // --- Walking a tree ---
 
-TWalkTotals& TWalkTotals::operator+=(const TWalkTotals& more) {
-  Files += more.Files;
-  Folders += more.Folders;
-  Bytes += more.Bytes;
-  return *this;
+void TWalkTotals::Add(const TWalkEntry& entry) {
+  if (entry.Kind == TWalkKind::wkFolder)
+    ++Folders;
+  else
+    ++Files;
+  Bytes += uint64_t(entry.Size);
 }
 
 namespace {
@@ -323,11 +294,7 @@ class TWalker {
     if (FStop && FStop->load(std::memory_order_relaxed)) return Stopped();
     const TWalkStep step = FOnEntry ? FOnEntry(entry) : TWalkStep::wsContinue;
     if (step == TWalkStep::wsStop) return Stopped();
-    if (entry.Kind == TWalkKind::wkFolder)
-      ++Result.Totals.Folders;
-    else
-      ++Result.Totals.Files;
-    Result.Totals.Bytes += uint64_t(entry.Size);
+    Result.Totals.Add(entry);
     if (entry.Kind != TWalkKind::wkFolder || step == TWalkStep::wsSkipContents) return true;
     std::vector<TListed> listed;
     if (!ReadFolder(entry, listed)) return true;

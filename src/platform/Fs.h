@@ -36,7 +36,7 @@ struct TFileEntry {
   TFileTime Created;  // birth time where the file system records one, else the write time
   TFileTime Accessed;
   TFileTime Written;
-  bool Hidden = false;     // the name starts with "." (or is a folder's own settings file)
+  bool Hidden = false;     // the name starts with "."
   bool System = false;     // neither a regular file nor a folder, nor a link to one
   bool ReadOnly = false;   // this user may not write to it
   bool Directory = false;  // a folder, or a link to one
@@ -101,7 +101,7 @@ struct TWalkTotals {
   uint64_t Files = 0;    // everything that is not a folder: files, links and special files
   uint64_t Folders = 0;  // the root too, when it is a folder
   uint64_t Bytes = 0;
-  TWalkTotals& operator+=(const TWalkTotals& more);
+  void Add(const TWalkEntry& entry);  // counts one entry by the rule above
 };
 
 // What the per-entry callback tells the walk: go on, leave out what this folder holds (the

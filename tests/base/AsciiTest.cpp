@@ -14,8 +14,6 @@ TEST(AsciiTest, OnlyAToZPairUp) {
   EXPECT_FALSE(base::SameTextAscii("\xC3\x89", "\xC3\xA9"));
   EXPECT_EQ(base::AsciiLowerCase("AbZ@[\xC3\x89"), "abz@[\xC3\x89");
   EXPECT_EQ(base::AsciiUpperCase("aBz`{\xC3\xA9"), "ABZ`{\xC3\xA9");
-  EXPECT_TRUE(base::StartsWithTextAscii("ControlTheme:\\x", "controltheme:"));
-  EXPECT_FALSE(base::StartsWithTextAscii("Con", "Control"));
 }
 
 TEST(AsciiTest, LessIgnoresCaseAndSortsUtf8AfterAscii) {
