@@ -2,7 +2,7 @@
 #pragma once
 
 #include "gfx/Bitmap32.h"
-#include "gfx/Picture.h"
+#include "gfx/PictureTypes.h"
 
 namespace fuzz {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "config/NV_Ascii.h"
+#include "base/Ascii.h"
 
 namespace config {
 
@@ -122,9 +122,9 @@ bool TryStrToBool(std::string_view text, bool& value) {
     value = number != 0;
   else if (TryDecimalNumber(text, nonZero))
     value = nonZero;
-  else if (SameTextAscii(text, "True"))
+  else if (base::SameTextAscii(text, "True"))
     value = true;
-  else if (SameTextAscii(text, "False"))
+  else if (base::SameTextAscii(text, "False"))
     value = false;
   else
     return false;

@@ -1,5 +1,6 @@
 #include "config/NV_Entries.h"
 
+#include "base/Path.h"
 #include "config/NV_Convert.h"
 #include "config/NV_Ini.h"
 #include "config/NV_PathMacros.h"
@@ -7,23 +8,13 @@
 
 namespace config {
 
-namespace {
-
-std::string FolderOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-}  // namespace
-
 std::string ReadSetting(std::string_view section, std::string_view ident, std::string_view def) {
   return IniReadString(ResolvePath("SettingsFile:\\"), section, ident, def);
 }
 
 bool WriteIniParam(const std::string& path, std::string_view section, std::string_view ident,
                    std::string_view paramID, std::string_view value) {
-  if (!PathExists(FolderOf(path), 1)) return false;  // asks the volume first, within its bound
+  if (!PathExists(base::ParentOf(path), 1)) return false;  // asks the volume first, within its bound
   std::string stored = IniReadString(path, section, ident, "");
   return IniWriteString(path, section, ident, ReplaceParam(stored, paramID, value, pdRound, false),
                         TIniCreate::icInExistingFolder);

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <random>
 
-#include "config/NV_Ascii.h"
+#include "base/Ascii.h"
 #include "config/NV_LocaleManager.h"
 #include "gfx/Text.h"
 
@@ -168,7 +168,7 @@ int ScaleByPercent(int a, int b, int c) {
 
 bool TextInList(std::string_view text, const std::vector<std::string>& values) {
   for (const std::string& value : values)
-    if (SameTextAscii(value, text)) return true;
+    if (base::SameTextAscii(value, text)) return true;
   return false;
 }
 

@@ -1,18 +1,27 @@
 #include "config/NV_Ini.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
 
-#include "config/NV_Ascii.h"
+#include "base/Ascii.h"
+#include "base/FileIo.h"
 
 namespace config {
+
+// ---- Lines ------------------------------------------------------------------------------------
+// Blanks around names and values are spaces and tabs, nothing else.
+namespace {
+
+constexpr bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view TrimBlanks(std::string_view text) {
+  size_t begin = 0, end = text.size();
+  while (begin < end && IsBlank(text[begin])) ++begin;
+  while (end > begin && IsBlank(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+}  // namespace
 
 // ---- Encodings --------------------------------------------------------------------------------
 // UTF-16 text is held as UTF-8 in memory. A lone surrogate is held as its own three-byte form,
@@ -152,43 +161,8 @@ bool HasLineBreak(std::string_view text) {
 }
 
 // ---- Files ------------------------------------------------------------------------------------
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  std::string bytes;
-  char buffer[65536];
-  for (;;) {
-    ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      close(fd);
-      return std::nullopt;
-    }
-    if (n == 0) break;
-    bytes.append(buffer, size_t(n));
-  }
-  close(fd);
-  return bytes;
-}
-
-// The process's umask, read without changing it (umask() itself would race with other threads).
-mode_t CurrentUmask() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (StartsWith(line, "Umask:")) return mode_t(std::strtoul(line.c_str() + 6, nullptr, 8));
-  return 022;
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t n = write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes.remove_prefix(size_t(n));
-  }
-  return true;
-}
+// A settings file is text a person edits; one this large is no settings file and is left alone.
+constexpr int64_t kMaxIniBytes = int64_t{64} << 20;
 
 }  // namespace
 
@@ -202,11 +176,11 @@ struct TIniFile::TKeyLine {
 TIniFile TIniFile::FromBytes(std::string_view bytes) {
   TIniFile ini;
   std::string text;
-  if (StartsWith(bytes, kUtf8Bom)) {
+  if (bytes.starts_with(kUtf8Bom)) {
     ini.FEncoding = TTextEncoding::teUtf8Bom;
     text = bytes.substr(kUtf8Bom.size());
-  } else if (StartsWith(bytes, kUtf16LEBom) || StartsWith(bytes, kUtf16BEBom)) {
-    bool bigEndian = StartsWith(bytes, kUtf16BEBom);
+  } else if (bytes.starts_with(kUtf16LEBom) || bytes.starts_with(kUtf16BEBom)) {
+    bool bigEndian = bytes.starts_with(kUtf16BEBom);
     ini.FEncoding = bigEndian ? TTextEncoding::teUtf16BE : TTextEncoding::teUtf16LE;
     std::string_view body = bytes.substr(2);
     if (body.size() % 2) ini.FTail = body.substr(body.size() - 1);
@@ -259,8 +233,8 @@ std::optional<TIniFile::TKeyLine> TIniFile::FindKey(std::string_view section,
   for (size_t i = 0; i < FLines.size(); ++i) {
     TLineInfo info = ParseLine(FLines[i].Text);
     if (info.Kind == TLineKind::lkSection)
-      inSection = SameTextAscii(info.Name, section);
-    else if (info.Kind == TLineKind::lkKey && inSection && SameTextAscii(info.Name, key))
+      inSection = base::SameTextAscii(info.Name, section);
+    else if (info.Kind == TLineKind::lkKey && inSection && base::SameTextAscii(info.Name, key))
       return TKeyLine{i, info.ValueStart, std::string(info.Value)};
   }
   return std::nullopt;
@@ -325,7 +299,7 @@ bool TIniFile::WriteString(std::string_view section, std::string_view key, std::
     TLineInfo info = ParseLine(FLines[i].Text);
     if (info.Kind == TLineKind::lkSection) {
       if (sectionFound) break;  // the end of the first section of that name
-      if (SameTextAscii(info.Name, section)) {
+      if (base::SameTextAscii(info.Name, section)) {
         sectionFound = true;
         insertAt = i + 1;
       }
@@ -343,9 +317,9 @@ bool TIniFile::WriteString(std::string_view section, std::string_view key, std::
 
 // ---- Files ------------------------------------------------------------------------------------
 std::optional<TIniFile> LoadIniFile(const std::string& path) {
-  std::optional<std::string> bytes = ReadWholeFile(path);
-  if (!bytes) return std::nullopt;
-  return TIniFile::FromBytes(*bytes);
+  std::string bytes;
+  if (!base::ReadWholeFile(path, bytes, kMaxIniBytes)) return std::nullopt;
+  return TIniFile::FromBytes(bytes);
 }
 
 std::string IniReadString(const std::string& path, std::string_view section, std::string_view key,
@@ -356,50 +330,19 @@ std::string IniReadString(const std::string& path, std::string_view section, std
 
 bool IniWriteString(const std::string& path, std::string_view section, std::string_view key,
                     std::string_view value, TIniCreate create) {
-  std::optional<std::string> bytes = ReadWholeFile(path);
-  if (!bytes) {
-    struct stat st;
-    if (create == TIniCreate::icNever || stat(path.c_str(), &st) == 0)
-      return false;  // missing, or unreadable
-  }
-  TIniFile ini = bytes ? TIniFile::FromBytes(*bytes) : TIniFile();
+  std::string bytes;
+  const base::TReadResult read = base::ReadWholeFile(path, bytes, kMaxIniBytes);
+  const bool missing = read.Error == base::TReadError::reNotFound;
+  if (!read && (!missing || create == TIniCreate::icNever)) return false;  // unreadable, or missing
+  TIniFile ini = missing ? TIniFile() : TIniFile::FromBytes(bytes);
   if (!ini.WriteString(section, key, value)) return false;
   std::string written = ini.ToBytes();
-  if (bytes && written == *bytes) return true;  // the value was there already
+  if (!missing && written == bytes) return true;  // the value was there already
   return WriteFileAtomically(path, written);
 }
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
-  std::string target = path;
-  if (char* real = realpath(path.c_str(), nullptr)) {  // write through a link, keeping the link
-    target = real;
-    free(real);
-  }
-  struct stat st;
-  bool existed = stat(target.c_str(), &st) == 0;
-  if (existed && (!S_ISREG(st.st_mode) || access(target.c_str(), W_OK) != 0)) return false;
-
-  size_t slash = target.rfind('/');
-  std::string folder = slash == std::string::npos ? "." : target.substr(0, slash == 0 ? 1 : slash);
-  std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-  std::string temp = folder + (folder == "/" ? "" : "/") + "." + name + ".XXXXXX";
-  int fd = mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) return false;
-
-  bool ok = true;
-  if (existed) {
-    ok = fchmod(fd, st.st_mode & 07777) == 0;
-    // The owner stays where the process may keep it; only a privileged process can give a file
-    // away, and otherwise the file is the user's own anyway.
-    if (fchown(fd, st.st_uid, st.st_gid) != 0) ok = ok && (errno == EPERM);
-  } else {
-    ok = fchmod(fd, 0666 & ~CurrentUmask()) == 0;
-  }
-  ok = ok && WriteAll(fd, bytes) && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  ok = ok && rename(temp.c_str(), target.c_str()) == 0;
-  if (!ok) unlink(temp.c_str());
-  return ok;
+  return bool(base::WriteFileAtomically(path, bytes));
 }
 
 }  // namespace config

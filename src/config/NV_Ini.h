@@ -78,9 +78,8 @@ enum class TIniCreate {
 bool IniWriteString(const std::string& path, std::string_view section, std::string_view key,
                     std::string_view value, TIniCreate create = TIniCreate::icNever);
 
-// Replaces the file at Path (or the file a symbolic link there points to) by Bytes in one
-// step; a missing file is made with the default permissions. False, with the old file as it
-// was, when any step fails.
+// base::WriteFileAtomically with a yes-or-no answer: false, with the old file as it was, when
+// any step fails.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 }  // namespace config

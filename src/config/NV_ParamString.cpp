@@ -1,6 +1,6 @@
 #include "config/NV_ParamString.h"
 
-#include "config/NV_Ascii.h"
+#include "base/Ascii.h"
 #include "config/NV_Convert.h"
 #include "config/NV_Ini.h"
 #include "config/NV_PathMacros.h"
@@ -28,11 +28,8 @@ bool IsNameChar(char c) {
 
 bool KeyAt(std::string_view text, size_t pos, std::string_view id, char open, bool caseSensitive) {
   if (text.size() - pos < id.size() + 1 || text[pos + id.size()] != open) return false;
-  for (size_t i = 0; i < id.size(); ++i) {
-    char a = text[pos + i], b = id[i];
-    if (caseSensitive ? a != b : AsciiLower(a) != AsciiLower(b)) return false;
-  }
-  return true;
+  const std::string_view key = text.substr(pos, id.size());
+  return caseSensitive ? key == id : base::SameTextAscii(key, id);
 }
 
 // The matching closing bracket of the value that starts at Start; npos when the text ends first.
@@ -234,7 +231,7 @@ bool TParamString::SaveToIni(std::string_view path, std::string_view section,
   std::string file = ResolvePath(path);
   if (!platform::Fs::FileExists(file)) return false;
   std::string_view value = PS_STRING;
-  if (!FIniPrefix.empty() && StartsWith(value, FIniPrefix)) value.remove_prefix(FIniPrefix.size());
+  if (!FIniPrefix.empty() && value.starts_with(FIniPrefix)) value.remove_prefix(FIniPrefix.size());
   return IniWriteString(file, section, ident, value);
 }
 

@@ -5,7 +5,8 @@
 #include <cerrno>
 #include <vector>
 
-#include "config/NV_Ascii.h"
+#include "base/Ascii.h"
+#include "base/Path.h"
 #include "config/NV_Snapshot.h"
 #include "platform/Fs.h"
 #include "platform/Shell.h"
@@ -14,9 +15,11 @@ namespace config {
 
 namespace {
 
-std::string WithoutTrailingSlashes(std::string folder) {
-  while (!folder.empty() && folder.back() == '/') folder.pop_back();  // "/" itself becomes ""
-  return folder;
+// The application folder is kept without its trailing "/", and the root as "", so that
+// AppFolder + "/Data" names one path with single slashes.
+std::string AppFolderText(std::string_view folder) {
+  std::string text = base::WithoutTrailingSlash(folder);
+  return text == "/" ? std::string() : text;
 }
 
 std::string CurrentFolder() {
@@ -29,9 +32,7 @@ std::string CurrentFolder() {
 }
 
 std::string ProgramFolder() {
-  std::string program = platform::Fs::SymlinkTarget("/proc/self/exe");
-  size_t slash = program.rfind('/');
-  return slash == std::string::npos ? std::string() : program.substr(0, slash);
+  return base::ParentOf(platform::Fs::SymlinkTarget("/proc/self/exe"));
 }
 
 TSnapshot<TPathContext>& Contexts() {
@@ -89,7 +90,7 @@ std::string MacroResult(const TMacro& macro, const TPathContext& context) {
     case TMacroKind::mkDocuments: {
       std::string folder =
           platform::TheShell().SpecialFolder(platform::TSpecialFolder::sfDocuments);
-      return folder.empty() ? folder : WithoutTrailingSlashes(folder) + "/";
+      return base::WithTrailingSlash(folder);
     }
     default:
       return context.AppFolder + std::string(macro.Folder) +
@@ -119,14 +120,14 @@ std::string ReplaceMacro(std::string_view text, std::string_view lowerText,
 std::string FindAppFolder() {
   std::string current = CurrentFolder();
   if (!current.empty() && platform::Fs::DirectoryExists(current + "/Data"))
-    return WithoutTrailingSlashes(current);
-  return WithoutTrailingSlashes(ProgramFolder());
+    return AppFolderText(current);
+  return AppFolderText(ProgramFolder());
 }
 
 std::shared_ptr<const TPathContext> PathContext() { return Contexts().Get(); }
 
 void SetPathContext(TPathContext context) {
-  context.AppFolder = WithoutTrailingSlashes(std::move(context.AppFolder));
+  context.AppFolder = AppFolderText(context.AppFolder);
   Contexts().Set(std::make_shared<const TPathContext>(std::move(context)));
 }
 
@@ -135,10 +136,10 @@ std::string ResolvePath(std::string_view text) { return ResolvePath(text, *PathC
 std::string ResolvePath(std::string_view text, const TPathContext& context) {
   if (text.find(":\\") == std::string_view::npos)
     return std::string(text);  // no macro can be there
-  std::string lowerText = AsciiLowerCase(text);
+  std::string lowerText = base::AsciiLowerCase(text);
   std::string result(text);
   for (const TMacro& macro : kMacros) {
-    std::string lowerMacro = AsciiLowerCase(macro.Macro);
+    std::string lowerMacro = base::AsciiLowerCase(macro.Macro);
     if (lowerText.find(lowerMacro) == std::string::npos) continue;
     std::string folder = MacroResult(macro, context);
     result = macro.Kind == TMacroKind::mkReplace ? ReplaceMacro(text, lowerText, lowerMacro, folder)

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "config/NV_Ascii.h"
+#include "base/Ascii.h"
 #include "config/NV_Entries.h"
 #include "config/NV_ParamString.h"
 #include "config/NV_PathMacros.h"
@@ -123,9 +123,9 @@ void ReadOptions(TOptions& o) {
 }
 
 bool IsThemeName(std::string_view key, std::string_view param) {
-  return SameTextAscii(key, "Theming") &&
-         (SameTextAscii(param, "ControlTheme") || SameTextAscii(param, "ButtonTheme") ||
-          SameTextAscii(param, "FilesTheme"));
+  return base::SameTextAscii(key, "Theming") &&
+         (base::SameTextAscii(param, "ControlTheme") || base::SameTextAscii(param, "ButtonTheme") ||
+          base::SameTextAscii(param, "FilesTheme"));
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 
 #include <dirent.h>
 
-#include "config/NV_Ascii.h"
+#include "base/Ascii.h"
+#include "base/Path.h"
 #include "config/NV_PathMacros.h"
 #include "platform/Fs.h"
 #include "platform/Shell.h"
@@ -21,28 +22,17 @@ std::string ExistingPathIgnoringCase(std::string_view path) {
   if (!dir) return {};
   std::string best;
   while (dirent* entry = readdir(dir))
-    if (SameTextAscii(entry->d_name, name) && (best.empty() || best > entry->d_name)) best = entry->d_name;
+    if (base::SameTextAscii(entry->d_name, name) && (best.empty() || best > entry->d_name)) best = entry->d_name;
   closedir(dir);
   return best.empty() ? std::string() : exact.substr(0, slash + 1) + best;
 }
 
 namespace {
 
-using platform::WithoutTrailingSlash;
-
-std::string WithTrailingSlash(std::string path) {
-  return path.empty() || path.back() == '/' ? path : path + "/";
-}
-
-std::string_view LastComponent(std::string_view path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
-std::string JoinPath(std::string_view folder, std::string_view name) {
-  std::string path(folder);
-  if (!path.empty() && path.back() != '/') path += '/';
-  return path + std::string(name);
+// The name a folder shows under: its last component, and none for the root itself.
+std::string ShownName(std::string_view path) {
+  const std::string name = base::BaseName(path);
+  return name == "/" ? std::string() : name;
 }
 
 bool ExistsAt(const std::string& resolved, int mode) {
@@ -74,7 +64,7 @@ bool DriveReady(std::string_view drive) {
 bool PathExists(std::string_view path, int mode) { return ExistsAt(ResolvePath(path), mode); }
 
 bool FileOrFolderExists(std::string_view path) {
-  std::string resolved = WithoutTrailingSlash(ResolvePath(path));
+  std::string resolved = base::WithoutTrailingSlash(ResolvePath(path));
   return platform::Fs::FileExists(resolved) || ExistsAt(resolved, 0);
 }
 
@@ -92,37 +82,35 @@ bool IsDriveRoot(std::string_view text) { return IsRootAt(ResolvePath(text)); }
 
 std::string PathDisplayName(std::string_view path) {
   std::string resolved = ResolvePath(path);
-  if (IsRootAt(resolved)) return WithTrailingSlash(WithoutTrailingSlash(resolved));
+  if (IsRootAt(resolved)) return base::WithTrailingSlash(resolved);
   if (!ExistsAt(resolved, 0)) return std::string(path);
-  return std::string(LastComponent(WithoutTrailingSlash(resolved)));
+  return ShownName(resolved);
 }
 
 std::string PathCaption(std::string_view path) {
   if (path == "QDrive:\\") return "Quick Drive";
   if (path == "*105*") return "Search...";
   std::string resolved = ResolvePath(path);
-  if (IsRootAt(resolved)) return WithTrailingSlash(WithoutTrailingSlash(resolved));
+  if (IsRootAt(resolved)) return base::WithTrailingSlash(resolved);
   return std::string(path);
 }
 
 std::string FolderName(std::string_view path) {
   std::string resolved = ResolvePath(path);
-  if (platform::Fs::FileExists(resolved)) {
-    size_t slash = resolved.rfind('/');
-    resolved = slash == std::string::npos ? std::string() : resolved.substr(0, slash);
-  }
-  return std::string(LastComponent(WithoutTrailingSlash(resolved)));
+  if (platform::Fs::FileExists(resolved)) resolved = base::ParentOf(resolved);
+  return ShownName(resolved);
 }
 
 std::string NameExtension(std::string_view name) {
   size_t dot = name.rfind('.');
   if (dot == std::string_view::npos || dot == 0) return {};
-  return AsciiLowerCase(name.substr(dot));
+  return base::AsciiLowerCase(name.substr(dot));
 }
 
 std::string PathExtension(std::string_view path) {
   std::string resolved = ResolvePath(path);
-  std::string ext = NameExtension(LastComponent(resolved));
+  // A path ending in "/" names a folder by its text alone: it has no extension.
+  std::string ext = resolved.ends_with('/') ? std::string() : NameExtension(base::BaseName(resolved));
   if (!ext.empty()) return ext;
   if (platform::Fs::DirectoryExists(resolved)) return ".folder";
   return platform::Fs::Exists(resolved) ? "" : ".unknown";
@@ -132,7 +120,7 @@ std::string FoundExtension(std::string_view folder, std::string_view name, bool 
   if (isFolder) return ".folder";
   std::string ext = NameExtension(name);
   if (!ext.empty()) return ext;
-  return platform::Fs::Exists(JoinPath(ResolvePath(folder), name)) ? "" : ".unknown";
+  return platform::Fs::Exists(base::JoinPath(ResolvePath(folder), name)) ? "" : ".unknown";
 }
 
 std::string VolumeLabel(std::string_view root) {
@@ -142,7 +130,7 @@ std::string VolumeLabel(std::string_view root) {
 std::string SpecialFolder(int index) {
   if (index < 0 || index > int(platform::TSpecialFolder::sfSystem)) return {};
   std::string folder = platform::TheShell().SpecialFolder(platform::TSpecialFolder(index));
-  return folder.empty() ? folder : WithTrailingSlash(folder);
+  return base::WithTrailingSlash(folder);
 }
 
 std::string ShortcutTarget(std::string_view linkFile) {

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <new>
 
-#include "gfx/Draw.h"
-
 namespace gfx {
 
 TBitmap32::TBitmap32(const TBitmap32& other)
@@ -91,13 +89,6 @@ void TBitmap32::SwapPixels(TBitmap32& other) noexcept {
   std::swap(FWidth, other.FWidth);
   std::swap(FHeight, other.FHeight);
   FPixels.swap(other.FPixels);
-}
-
-void TBitmap32::DrawTo(TBitmap32& dest, int x, int y) const {
-  if (FDrawMode == TDrawMode::dmBlend)
-    BlendRect(dest, x, y, *this, BoundsRect());
-  else
-    CopyRect(dest, x, y, *this, BoundsRect());
 }
 
 }  // namespace gfx

@@ -7,6 +7,8 @@
 #include <new>
 #include <string>
 
+#include "gfx/PictureIo.h"
+
 namespace gfx {
 
 namespace {

@@ -263,4 +263,12 @@ void Line(TBitmap32& dest, int x1, int y1, int x2, int y2, TColor32 color) {
   }
 }
 
+// Defined with the drawing it hands to, so that the bitmap itself does not depend on drawing.
+void TBitmap32::DrawTo(TBitmap32& dest, int x, int y) const {
+  if (FDrawMode == TDrawMode::dmBlend)
+    BlendRect(dest, x, y, *this, BoundsRect());
+  else
+    CopyRect(dest, x, y, *this, BoundsRect());
+}
+
 }  // namespace gfx

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "gfx/Draw.h"
+#include "gfx/PictureIo.h"
 
 namespace gfx {
 

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <new>
 
+#include "gfx/PictureIo.h"
+
 namespace gfx {
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "gfx/Bitmap32.h"
-#include "gfx/Picture.h"
+#include "gfx/PictureTypes.h"
 
 namespace gfx {
 

@@ -14,6 +14,9 @@
 #include <system_error>
 #include <vector>
 
+#include "base/Ascii.h"
+#include "base/Path.h"
+
 namespace platform::Fs {
 
 namespace {
@@ -59,10 +62,8 @@ class TWriteAccess {
 
 TFileTime TimeOf(const struct statx_timestamp& t) { return {t.tv_sec, t.tv_nsec}; }
 
-// A folder's own settings and background files are hidden like dot files.
-bool HiddenName(std::string_view name) {
-  return (!name.empty() && name[0] == '.') || name == "ThemeData.NVS" || name == "Folder.NVB";
-}
+// The system's own convention; which other names a folder hides is the browsing model's rule.
+bool HiddenName(std::string_view name) { return !name.empty() && name[0] == '.'; }
 
 // Fills Entry from the statx records of the entry itself (Own) and, for a link, of what it
 // leads to (Target: nullptr when the link leads nowhere).
@@ -103,33 +104,6 @@ bool ReadOnlyFs(int fd) {
 
 TFsResult Failed(const std::string& path, int error = errno) { return {error, path}; }
 
-std::string ParentOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string WithoutTrailingSlashes(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
-}
-
-std::string NameOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos || path.size() == 1 ? path : path.substr(slash + 1);
-}
-
-bool AsciiCaseEqual(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = char(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = char(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 bool SameEntry(const std::string& a, const std::string& b) {
   struct stat sa, sb;
   return lstat(a.c_str(), &sa) == 0 && lstat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
@@ -163,8 +137,7 @@ std::string SymlinkTarget(const std::string& path) {
     if (size_t(n) < buffer.size()) {
       std::string target(buffer.data(), size_t(n));
       if (target.empty() || target[0] == '/') return target;
-      size_t slash = path.rfind('/');
-      return slash == std::string::npos ? target : path.substr(0, slash + 1) + target;
+      return base::JoinPath(base::ParentOf(path), target);
     }
     buffer.resize(buffer.size() * 2);
   }
@@ -191,8 +164,8 @@ bool List(const std::string& dir, const std::function<bool(const TFileEntry&)>& 
 
 bool Stat(const std::string& path, TFileEntry& entry) {
   if (path.empty()) return false;
-  const std::string clean = WithoutTrailingSlashes(path);
-  entry.Name = NameOf(clean);
+  const std::string clean = base::WithoutTrailingSlash(path);
+  entry.Name = base::BaseName(clean);
   struct statvfs vfs;
   const bool readOnlyFs = statvfs(clean.c_str(), &vfs) == 0 && (vfs.f_flag & ST_RDONLY);
   return DescribeAt(AT_FDCWD, clean.c_str(), 0, TWriteAccess(), readOnlyFs, entry);
@@ -240,15 +213,15 @@ TFsResult RenameNoReplace(const std::string& from, const std::string& to) {
 
 TFsResult Rename(const std::string& path, const std::string& newName) {
   if (!ValidName(newName)) return Failed(path, EINVAL);
-  const std::string from = WithoutTrailingSlashes(path);
-  const std::string oldName = NameOf(from);
+  const std::string from = base::WithoutTrailingSlash(path);
+  const std::string oldName = base::BaseName(from);
   struct stat st;
   if (lstat(from.c_str(), &st) != 0) return Failed(path);
   if (oldName == newName) return {};
-  const std::string to = (ParentOf(from) == "/" ? "/" : ParentOf(from) + "/") + newName;
+  const std::string to = base::JoinPath(base::ParentOf(from), newName);
   TFsResult result = RenameNoReplace(from, to);
   // On a file system that ignores case, "readme" -> "README" finds itself in the way.
-  if (result.Error == EEXIST && AsciiCaseEqual(oldName, newName) && SameEntry(from, to)) {
+  if (result.Error == EEXIST && base::SameTextAscii(oldName, newName) && SameEntry(from, to)) {
     if (rename(from.c_str(), to.c_str()) != 0) return Failed(path);
     return {};
   }
@@ -269,13 +242,136 @@ TFsResult RemoveTree(const std::string& path,
       if (name != "." && name != "..") names.emplace_back(name);
     }
     closedir(folder);
-    const std::string prefix = path.back() == '/' ? path : path + "/";
     for (const std::string& name : names)
-      if (TFsResult r = RemoveTree(prefix + name, onEntry); !r) return r;
+      if (TFsResult r = RemoveTree(base::JoinPath(path, name), onEntry); !r) return r;
   }
   if (onEntry && !onEntry(path)) return Failed(path, ECANCELED);
   if ((S_ISDIR(st.st_mode) ? rmdir(path.c_str()) : unlink(path.c_str())) != 0) return Failed(path);
   return {};
+}
+
+// --- Walking a tree ---
+
+void TWalkTotals::Add(const TWalkEntry& entry) {
+  if (entry.Kind == TWalkKind::wkFolder)
+    ++Folders;
+  else
+    ++Files;
+  Bytes += uint64_t(entry.Size);
+}
+
+namespace {
+
+TWalkKind WalkKindOf(mode_t mode) {
+  if (S_ISREG(mode)) return TWalkKind::wkFile;
+  if (S_ISDIR(mode)) return TWalkKind::wkFolder;
+  if (S_ISLNK(mode)) return TWalkKind::wkLink;
+  return TWalkKind::wkSpecial;
+}
+
+void Measure(const struct stat& st, TWalkEntry& entry) {
+  entry.Kind = WalkKindOf(st.st_mode);
+  entry.Size = entry.Kind == TWalkKind::wkFile ? int64_t(st.st_size) : 0;
+  entry.Mode = uint32_t(st.st_mode);
+  entry.Device = uint64_t(st.st_dev);
+  entry.Inode = uint64_t(st.st_ino);
+  entry.Written = {int64_t(st.st_mtim.tv_sec), uint32_t(st.st_mtim.tv_nsec)};
+}
+
+// A folder's entries as they were when it was read: names and what each was then.
+struct TListed {
+  std::string Name;
+  struct stat St;
+};
+
+class TWalker {
+ public:
+  TWalker(const std::function<TWalkStep(const TWalkEntry&)>& onEntry, const std::atomic<bool>* stop)
+      : FOnEntry(onEntry), FStop(stop) {}
+
+  // Counts Entry and, for a folder, everything below it; false once the walk is to stop.
+  bool Visit(const TWalkEntry& entry) {
+    if (FStop && FStop->load(std::memory_order_relaxed)) return Stopped();
+    const TWalkStep step = FOnEntry ? FOnEntry(entry) : TWalkStep::wsContinue;
+    if (step == TWalkStep::wsStop) return Stopped();
+    Result.Totals.Add(entry);
+    if (entry.Kind != TWalkKind::wkFolder || step == TWalkStep::wsSkipContents) return true;
+    std::vector<TListed> listed;
+    if (!ReadFolder(entry, listed)) return true;
+    TWalkEntry child;
+    child.Depth = entry.Depth + 1;
+    for (const TListed& item : listed) {
+      child.Path = base::JoinPath(entry.Path, item.Name);
+      child.Relative = base::JoinPath(entry.Relative, item.Name);
+      Measure(item.St, child);
+      if (!Visit(child)) return false;
+    }
+    return true;
+  }
+
+  TWalkResult Result;
+
+ private:
+  bool Stopped() {
+    Result.Stopped = true;
+    return false;
+  }
+
+  // Reads Folder's entries, measured through the open folder so that no link is followed. The
+  // folder is closed again before its entries are visited: a deep tree holds no descriptors.
+  bool ReadFolder(const TWalkEntry& folder, std::vector<TListed>& listed) {
+    const int fd = open(folder.Path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+      // A folder that went away (or became a link) since it was seen holds nothing to count.
+      if (errno != ENOENT && errno != ENOTDIR && errno != ELOOP)
+        Result.Unlisted.push_back({errno, folder.Path});
+      return false;
+    }
+    struct stat st;
+    // The folder may have been swapped for another one (or a link was put above it): that one
+    // is not the folder seen, and is not entered.
+    if (fstat(fd, &st) != 0 || uint64_t(st.st_dev) != folder.Device ||
+        uint64_t(st.st_ino) != folder.Inode) {
+      close(fd);
+      return false;
+    }
+    DIR* dir = fdopendir(fd);
+    if (!dir) {
+      Result.Unlisted.push_back({errno, folder.Path});
+      close(fd);
+      return false;
+    }
+    while (const dirent* d = readdir(dir)) {
+      const char* name = d->d_name;
+      if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+      TListed item{name, {}};
+      // An entry gone since the listing is left out; counting a mount point must not mount it.
+      if (fstatat(fd, name, &item.St, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) == 0)
+        listed.push_back(std::move(item));
+    }
+    closedir(dir);
+    return true;
+  }
+
+  const std::function<TWalkStep(const TWalkEntry&)>& FOnEntry;
+  const std::atomic<bool>* FStop;
+};
+
+}  // namespace
+
+TWalkResult Walk(const std::string& root, const std::function<TWalkStep(const TWalkEntry&)>& onEntry,
+                 const std::atomic<bool>* stop) {
+  TWalker walker(onEntry, stop);
+  TWalkEntry entry;
+  entry.Path = base::WithoutTrailingSlash(root);
+  struct stat st;
+  if (entry.Path.empty() || lstat(entry.Path.c_str(), &st) != 0) {
+    walker.Result.RootMissing = true;
+    return walker.Result;
+  }
+  Measure(st, entry);
+  walker.Visit(entry);
+  return walker.Result;
 }
 
 }  // namespace platform::Fs

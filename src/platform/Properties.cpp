@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "base/Path.h"
 #include "platform/Fs.h"
 
 namespace platform {
@@ -15,25 +16,8 @@ namespace {
 
 constexpr uint64_t kProgressEvery = 2000;  // entries between two progress reports
 
-void CountFolder(const std::string& dir, const std::atomic<bool>& cancel, TTreeTotals& totals,
-                 const std::function<void(const TTreeTotals&)>& progress, uint64_t& seen) {
-  std::vector<std::string> folders;
-  Fs::List(dir, [&](const Fs::TFileEntry& e) {
-    if (cancel.load(std::memory_order_relaxed)) return false;
-    if (e.Directory && !e.Link) {
-      ++totals.Folders;
-      folders.push_back(dir + (dir.back() == '/' ? "" : "/") + e.Name);
-    } else {
-      ++totals.Files;
-      if (!e.Directory && !e.Link) totals.Bytes += uint64_t(e.Size);  // a link adds no bytes of its own
-    }
-    if (++seen % kProgressEvery == 0 && progress) progress(totals);
-    return true;
-  });
-  for (const std::string& folder : folders) {
-    if (cancel.load(std::memory_order_relaxed)) return;
-    CountFolder(folder, cancel, totals, progress, seen);
-  }
+TTreeTotals TotalsOf(const Fs::TWalkTotals& walked) {
+  return {walked.Bytes, walked.Files, walked.Folders};
 }
 
 std::string Grouped(uint64_t n) {
@@ -87,38 +71,21 @@ std::string Permissions(const std::string& path) {
   return bits + "  " + owner + " : " + groupName;
 }
 
-std::string NameOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/', path.size() > 1 ? path.size() - 2 : 0);
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  if (name.size() > 1 && name.back() == '/') name.pop_back();
-  return name.empty() ? path : name;
-}
-
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/', path.size() > 1 ? path.size() - 2 : 0);
-  if (slash == std::string::npos) return {};
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 }  // namespace
 
 TTreeTotals CountTrees(const std::vector<std::string>& paths, const std::atomic<bool>& cancel,
                        const std::function<void(const TTreeTotals&)>& progress) {
-  TTreeTotals totals;
+  Fs::TWalkTotals totals;
   uint64_t seen = 0;
   for (const std::string& path : paths) {
     if (cancel.load()) break;
-    Fs::TFileEntry entry;
-    if (!Fs::Stat(path, entry)) continue;
-    if (entry.Directory && !entry.Link) {
-      ++totals.Folders;
-      CountFolder(path, cancel, totals, progress, seen);
-    } else {
-      ++totals.Files;
-      if (!entry.Directory && !entry.Link) totals.Bytes += uint64_t(entry.Size);
-    }
+    Fs::Walk(path, [&](const Fs::TWalkEntry& entry) {
+      totals.Add(entry);
+      if (++seen % kProgressEvery == 0 && progress) progress(TotalsOf(totals));
+      return Fs::TWalkStep::wsContinue;
+    }, &cancel);
   }
-  return totals;
+  return TotalsOf(totals);
 }
 
 std::vector<TPropertyLine> PropertyLines(const std::vector<std::string>& paths,
@@ -127,16 +94,16 @@ std::vector<TPropertyLine> PropertyLines(const std::vector<std::string>& paths,
   if (paths.empty()) return lines;
   if (paths.size() > 1) {
     lines.push_back({"Name", std::to_string(paths.size()) + " items"});
-    const std::string folder = FolderOf(paths.front());
+    const std::string folder = base::ParentOf(paths.front());
     bool sameFolder = true;
-    for (const std::string& p : paths) sameFolder = sameFolder && FolderOf(p) == folder;
+    for (const std::string& p : paths) sameFolder = sameFolder && base::ParentOf(p) == folder;
     lines.push_back({"Location", sameFolder ? folder : "several folders"});
     return lines;
   }
   const std::string& path = paths.front();
-  lines.push_back({"Name", NameOf(path)});
+  lines.push_back({"Name", base::BaseName(path)});
   lines.push_back({"Kind", kindOf ? kindOf(path) : std::string()});
-  lines.push_back({"Location", FolderOf(path)});
+  lines.push_back({"Location", base::ParentOf(path)});
   if (const std::string target = Fs::SymlinkTarget(path); !target.empty()) lines.push_back({"Link to", target});
   Fs::TFileEntry entry;
   if (Fs::Stat(path, entry)) {

@@ -10,6 +10,8 @@
 #include <ctime>
 #include <string_view>
 
+#include "base/FileIo.h"
+#include "base/Path.h"
 #include "platform/Fs.h"
 #include "platform/ServiceSlot.h"
 
@@ -17,6 +19,9 @@ namespace platform {
 
 namespace {
 TServiceSlot<Trash> gTrash;
+
+// A record holds one path and a date; anything far longer is no record of ours.
+constexpr int64_t kMaxRecordBytes = 1 << 20;
 
 bool Cancelled(const std::atomic<bool>* cancel) {
   return cancel && cancel->load(std::memory_order_acquire);
@@ -66,20 +71,12 @@ void DeletePermanently(TTrashResult& result, const std::atomic<bool>* cancel) {
 
 // --- the trash folder layout ---
 
-std::string Join(const std::string& folder, const std::string& name) {
-  return folder.empty() || folder.back() != '/' ? folder + "/" + name : folder + name;
-}
-
-std::string BaseName(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
+using base::JoinPath;
 
 std::string Absolute(const std::string& path) {
   if (!path.empty() && path[0] == '/') return path;
   char* cwd = getcwd(nullptr, 0);
-  std::string result = cwd ? Join(cwd, path) : path;
+  std::string result = cwd ? JoinPath(cwd, path) : path;
   free(cwd);
   return result;
 }
@@ -132,34 +129,8 @@ std::string DeletionDate() {
   return text;
 }
 
-bool WriteAll(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += size_t(n);
-  }
-  return true;
-}
-
 bool EnsureFolder(const std::string& path) {
   return mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
-uint64_t TreeBytes(const std::string& path) {
-  struct stat st;
-  if (lstat(path.c_str(), &st) != 0) return 0;
-  if (!S_ISDIR(st.st_mode)) return S_ISREG(st.st_mode) ? uint64_t(st.st_size) : 0;
-  uint64_t bytes = 0;
-  Fs::List(path, [&](const Fs::TFileEntry& e) {
-    if (e.Directory && !e.Link)
-      bytes += TreeBytes(Join(path, e.Name));
-    else if (!e.Link && !e.System)
-      bytes += uint64_t(e.Size);
-    return true;
-  });
-  return bytes;
 }
 
 std::vector<std::string> Names(const std::string& folder) {
@@ -239,28 +210,28 @@ TTrashMove Move(const std::string& trashDir, const std::string& path, std::strin
     error = Fs::TFsResult{errno, path}.Message();
     return TTrashMove::tmFailed;
   }
-  const std::string files = Join(trashDir, "files"), info = Join(trashDir, "info");
+  const std::string files = JoinPath(trashDir, "files"), info = JoinPath(trashDir, "info");
   if (!EnsureFolder(trashDir) || !EnsureFolder(files) || !EnsureFolder(info) ||
       stat(files.c_str(), &trash) != 0) {
     error = "the trash folder " + trashDir + " can not be made";
     return TTrashMove::tmFailed;
   }
   if (trash.st_dev != source.st_dev) return TTrashMove::tmUnsupported;
-  const std::string name = BaseName(path);
+  const std::string name = base::BaseName(path);
   const std::string record =
       "[Trash Info]\nPath=" + Escape(Absolute(path)) + "\nDeletionDate=" + DeletionDate() + "\n";
   for (int n = 1;; ++n) {
     const std::string stored = n == 1 ? name : name + "." + std::to_string(n);
     // The record is made first and exclusively: it reserves the name against other programs.
-    const std::string infoFile = Join(info, stored + ".trashinfo");
+    const std::string infoFile = JoinPath(info, stored + ".trashinfo");
     const int fd = open(infoFile.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
     if (fd < 0 && errno == EEXIST) continue;
-    if (fd < 0 || !WriteAll(fd, record) || close(fd) != 0) {
+    if (fd < 0 || !base::WriteAll(fd, record) || close(fd) != 0) {
       error = Fs::TFsResult{errno, infoFile}.Message();
       if (fd >= 0) unlink(infoFile.c_str());
       return TTrashMove::tmFailed;
     }
-    const Fs::TFsResult moved = Fs::RenameNoReplace(path, Join(files, stored));
+    const Fs::TFsResult moved = Fs::RenameNoReplace(path, JoinPath(files, stored));
     if (moved) return TTrashMove::tmMoved;
     unlink(infoFile.c_str());
     if (moved.Error == EEXIST) continue;  // an entry without a record holds the name
@@ -272,44 +243,40 @@ TTrashMove Move(const std::string& trashDir, const std::string& path, std::strin
 
 TTrashInfo Info(const std::string& trashDir) {
   TTrashInfo info;
-  const std::string files = Join(trashDir, "files");
+  const std::string files = JoinPath(trashDir, "files");
   for (const std::string& name : Names(files)) {
     ++info.Count;
-    info.Bytes += TreeBytes(Join(files, name));
+    info.Bytes += Fs::Walk(JoinPath(files, name)).Totals.Bytes;
   }
   return info;
 }
 
 bool Empty(const std::string& trashDir, std::string& error) {
-  const std::string files = Join(trashDir, "files"), info = Join(trashDir, "info");
+  const std::string files = JoinPath(trashDir, "files"), info = JoinPath(trashDir, "info");
   bool complete = true;
   auto failed = [&](const Fs::TFsResult& r) {
     if (complete) error = "Can not delete " + r.Path + ": " + r.Message();
     complete = false;
   };
   for (const std::string& name : Names(files))
-    if (Fs::TFsResult r = Fs::RemoveTree(Join(files, name)); !r) failed(r);
+    if (Fs::TFsResult r = Fs::RemoveTree(JoinPath(files, name)); !r) failed(r);
   // Records go only with their entries, so a kept entry can still be restored.
   for (const std::string& name : Names(info)) {
     constexpr std::string_view kSuffix = ".trashinfo";
     const std::string entry =
         name.size() > kSuffix.size() ? name.substr(0, name.size() - kSuffix.size()) : "";
     struct stat st;
-    if (!entry.empty() && lstat(Join(files, entry).c_str(), &st) == 0) continue;
-    if (unlink(Join(info, name).c_str()) != 0 && errno != ENOENT) failed({errno, Join(info, name)});
+    if (!entry.empty() && lstat(JoinPath(files, entry).c_str(), &st) == 0) continue;
+    if (unlink(JoinPath(info, name).c_str()) != 0 && errno != ENOENT) failed({errno, JoinPath(info, name)});
   }
-  unlink(Join(trashDir, "directorysizes").c_str());  // a cache of sizes that are gone now
+  unlink(JoinPath(trashDir, "directorysizes").c_str());  // a cache of sizes that are gone now
   return complete;
 }
 
 std::string OriginalPath(const std::string& trashDir, const std::string& name) {
-  const std::string infoFile = Join(Join(trashDir, "info"), name + ".trashinfo");
-  const int fd = open(infoFile.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return {};
+  const std::string infoFile = JoinPath(JoinPath(trashDir, "info"), name + ".trashinfo");
   std::string text;
-  char buffer[4096];
-  for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) text.append(buffer, size_t(n));
-  close(fd);
+  if (!base::ReadWholeFile(infoFile, text, kMaxRecordBytes)) return {};
   constexpr std::string_view kKey = "\nPath=";
   const size_t at = text.find(kKey);
   if (at == std::string::npos) return {};

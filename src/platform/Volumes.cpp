@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "base/Path.h"
 #include "platform/ServiceSlot.h"
 
 namespace platform {
@@ -55,23 +56,11 @@ bool IsNetworkFs(std::string_view type) {
 void SetVolumes(Volumes* volumes) { gVolumes.Set(volumes); }
 Volumes& TheVolumes() { return gVolumes.Get(); }
 
-std::string WithoutTrailingSlash(std::string_view path) {
-  size_t end = path.size();
-  while (end > 1 && path[end - 1] == '/') --end;
-  return std::string(path.substr(0, end));
-}
-
-std::string WithTrailingSlash(std::string_view path) {
-  std::string root = WithoutTrailingSlash(path);
-  if (root != "/") root += '/';
-  return root;
-}
-
 std::string VolumeRootOf(std::string_view path, const std::vector<std::string>& roots) {
   if (path.empty() || path[0] != '/') return {};
   std::string best;
   for (const std::string& candidate : roots) {
-    std::string root = WithoutTrailingSlash(candidate);
+    std::string root = base::WithoutTrailingSlash(candidate);
     if (root.empty() || root[0] != '/' || root.size() <= best.size()) continue;
     bool holds = root == "/" || (path.substr(0, root.size()) == root &&
                                  (path.size() == root.size() || path[root.size()] == '/'));
@@ -87,7 +76,7 @@ bool ParseMountInfoLine(std::string_view line, TMountEntry& entry) {
   auto dash = std::find(fields.begin() + 6, fields.end(), std::string_view("-"));
   if (dash == fields.end() || fields.end() - dash < 3) return false;
   if (fields[4].empty() || fields[4][0] != '/') return false;
-  entry.Root = WithoutTrailingSlash(UnescapeMountField(fields[4]));
+  entry.Root = base::WithoutTrailingSlash(UnescapeMountField(fields[4]));
   entry.Options = std::string(fields[5]);
   entry.FsType = UnescapeMountField(dash[1]);
   entry.Device = UnescapeMountField(dash[2]);

@@ -66,10 +66,6 @@ class Volumes {
 void SetVolumes(Volumes* volumes);
 Volumes& TheVolumes();
 
-// Path without its trailing "/" characters; "/" itself stays "/".
-std::string WithoutTrailingSlash(std::string_view path);
-// Path with exactly one trailing "/".
-std::string WithTrailingSlash(std::string_view path);
 // The longest of Roots that holds the absolute Path (a root holds itself and everything below
 // it); empty when none does.
 std::string VolumeRootOf(std::string_view path, const std::vector<std::string>& roots);

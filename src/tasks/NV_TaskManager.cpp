@@ -1,19 +1,8 @@
 #include "tasks/NV_TaskManager.h"
 
+#include "base/Ascii.h"
+
 namespace tasks {
-
-namespace {
-
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
-
-bool SameNameAscii(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  return true;
-}
-
-}  // namespace
 
 TTaskManager::~TTaskManager() {
   // Every worker is told to end first, so they wind down together; then each is waited for.
@@ -39,7 +28,7 @@ std::vector<TSmartTask*> TTaskManager::Snapshot() const {
 template <typename Fn>
 void TTaskManager::ForEachNamed(std::string_view taskID, Fn fn) const {
   for (TSmartTask* task : Snapshot())
-    if (SameNameAscii(task->ID(), taskID)) fn(*task);
+    if (base::SameTextAscii(task->ID(), taskID)) fn(*task);
 }
 
 bool TTaskManager::GetTask(std::string_view id, TSmartTask*& smartTask) const {

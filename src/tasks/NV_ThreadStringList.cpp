@@ -5,24 +5,16 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "base/Ascii.h"
+
 namespace tasks {
 
 namespace {
 
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
-
-bool SameTextAscii(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return AsciiLower(x) == AsciiLower(y);
-         });
-}
-
-bool LessTextAscii(const std::string& a, const std::string& b) {
-  const bool less = std::lexicographical_compare(
-      a.begin(), a.end(), b.begin(), b.end(),
-      [](char x, char y) { return (unsigned char)AsciiLower(x) < (unsigned char)AsciiLower(y); });
-  if (less || !SameTextAscii(a, b)) return less;
-  return a < b;  // equal but for case: a stable, total order
+// A-Z case ignored first; texts equal but for case then go by their bytes, so the order is total.
+bool SortsBefore(const std::string& a, const std::string& b) {
+  if (base::LessTextAscii(a, b)) return true;
+  return !base::LessTextAscii(b, a) && a < b;
 }
 
 std::string_view NameOf(std::string_view entry) {
@@ -33,7 +25,7 @@ std::string_view NameOf(std::string_view entry) {
 int IndexOfNameIn(const std::vector<std::string>& list, std::string_view name) {
   for (size_t i = 0; i < list.size(); ++i) {
     const size_t eq = list[i].find('=');
-    if (eq != std::string::npos && SameTextAscii(std::string_view(list[i]).substr(0, eq), name))
+    if (eq != std::string::npos && base::SameTextAscii(std::string_view(list[i]).substr(0, eq), name))
       return int(i);
   }
   return -1;
@@ -104,7 +96,7 @@ void TThreadStringList::Exchange(int index1, int index2) {
 int TThreadStringList::IndexOf(std::string_view s) const {
   std::lock_guard<std::mutex> guard(FLock);
   for (size_t i = 0; i < FStringList.size(); ++i)
-    if (SameTextAscii(FStringList[i], s)) return int(i);
+    if (base::SameTextAscii(FStringList[i], s)) return int(i);
   return -1;
 }
 
@@ -115,7 +107,7 @@ int TThreadStringList::IndexOfName(std::string_view name) const {
 
 void TThreadStringList::Sort() {
   std::lock_guard<std::mutex> guard(FLock);
-  std::stable_sort(FStringList.begin(), FStringList.end(), LessTextAscii);
+  std::stable_sort(FStringList.begin(), FStringList.end(), SortsBefore);
 }
 
 int TThreadStringList::Count() const {

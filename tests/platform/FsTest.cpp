@@ -54,8 +54,9 @@ TEST(FsList, EachKindOfEntryGetsItsFlags) {
   const TCase cases[] = {
       {"plain.txt", 5, false, false, false, false},
       {".hidden", 0, true, false, false, false},
-      {"ThemeData.NVS", 0, true, false, false, false},
-      {"Folder.NVB", 0, true, false, false, false},
+      // The program's own folder files are the browsing model's business (data/NV_FileRules).
+      {"ThemeData.NVS", 0, false, false, false, false},
+      {"Folder.NVB", 0, false, false, false, false},
       {"sub", 0, false, false, true, false},
       {"to-file", 5, false, false, false, true},
       {"to-folder", 0, false, false, true, true},

@@ -1,8 +1,13 @@
 // The shared trash rules (ask before deleting permanently, report only what was done, empty with a
 // confirmation) over the headless trash folder, on the interface thread.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
 
 #include "TempFolder.h"
+#include "platform/Properties.h"
 #include "platform/Trash.h"
 #include "platform/headless/HeadlessBackend.h"
 #include "platform/headless/HeadlessTrash.h"
@@ -92,4 +97,21 @@ TEST_F(TrashTest, EmptyingAsksFirstAndRemovesEntriesWithTheirRecords) {
   EXPECT_NE(Backend.Dialog.Calls[0].find("2 items"), std::string::npos);
   EXPECT_EQ(Bin.Info().Count, 0u);
   EXPECT_EQ(trashfolder::OriginalPath(Tmp.Path("trash"), "a"), "");
+}
+
+// The trash's size and a properties window's size of the same entries count by one rule:
+// links (even to a big file) and special files add no bytes, folders are entered.
+TEST_F(TrashTest, TheTrashSizeAgreesWithThePropertiesSize) {
+  const std::string big = Tmp.File("outside/big.bin", std::string(100'000, 'b'));
+  Tmp.File("tree/a.txt", "abc");
+  Tmp.File("tree/sub/b.txt", std::string(1000, 'x'));
+  ASSERT_EQ(symlink(big.c_str(), Tmp.Path("tree/sub/to-big").c_str()), 0);
+  ASSERT_EQ(symlink("..", Tmp.Path("tree/sub/loop").c_str()), 0);
+  ASSERT_EQ(mkfifo(Tmp.Path("tree/pipe").c_str(), 0600), 0);
+  ASSERT_EQ(Trash({Tmp.Path("tree"), big})[0].Outcome, TTrashOutcome::toTrashed);
+  std::atomic<bool> cancel{false};
+  const TTreeTotals counted =
+      CountTrees({Tmp.Path("trash/files/tree"), Tmp.Path("trash/files/big.bin")}, cancel);
+  EXPECT_EQ(counted.Bytes, 1003u + 100'000u);
+  EXPECT_EQ(Bin.Info().Bytes, counted.Bytes);
 }

@@ -4,6 +4,7 @@
 
 #include <thread>
 
+#include "base/Path.h"
 #include "platform/Volumes.h"
 #include "platform/headless/HeadlessBackend.h"
 
@@ -67,9 +68,9 @@ TEST(VolumeClassification, FieldsOfALineAndLinesThatAreNone) {
 }
 
 TEST(VolumeRoots, SlashesAndChanges) {
-  EXPECT_EQ(WithTrailingSlash("/media/x//"), "/media/x/");
-  EXPECT_EQ(WithTrailingSlash("/"), "/");
-  EXPECT_EQ(WithTrailingSlash("/media/x"), "/media/x/");
+  EXPECT_EQ(base::WithTrailingSlash("/media/x//"), "/media/x/");
+  EXPECT_EQ(base::WithTrailingSlash("/"), "/");
+  EXPECT_EQ(base::WithTrailingSlash("/media/x"), "/media/x/");
   TRootChanges changes = CompareRoots({"/", "/a/", "/b/"}, {"/", "/b/", "/c/", "/d/"});
   EXPECT_EQ(changes.Added, (std::vector<std::string>{"/c/", "/d/"}));
   EXPECT_EQ(changes.Removed, (std::vector<std::string>{"/a/"}));

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "base/Path.h"
 #include "platform/Fs.h"
 #include "platform/Volumes.h"
 #include "platform/gtk/GlibText.h"
@@ -358,8 +359,7 @@ bool TGioShell::ShowInFileBrowser(const std::vector<std::string>& paths, std::st
       return false;
     }
     request->Uris.push_back(UriOf(path));
-    std::string folder = WithoutTrailingSlash(path);
-    folder = folder == "/" ? folder : folder.substr(0, std::max<size_t>(folder.rfind('/'), 1));
+    const std::string folder = base::ParentOf(path);
     bool known = false;
     for (const std::string& seen : request->Folders) known = known || seen == folder;
     if (!known) request->Folders.push_back(folder);

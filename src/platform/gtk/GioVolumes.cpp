@@ -10,20 +10,14 @@
 #include <fstream>
 #include <thread>
 
+#include "base/Path.h"
+
 namespace platform::gtk {
 
 namespace {
 
 // A volume that answered this recently is taken as ready without asking again.
 constexpr auto kReadyMemory = std::chrono::seconds(1);
-
-std::string RealPath(const std::string& path) {
-  char* real = realpath(path.c_str(), nullptr);
-  if (!real) return path;
-  std::string result(real);
-  free(real);
-  return result;
-}
 
 bool IsHex(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
@@ -48,14 +42,15 @@ std::string UnescapeLabel(const std::string& name) {
 std::string LabelOfDevice(const std::string& device) {
   static const char* kLabels = "/dev/disk/by-label";
   if (device.empty() || device[0] != '/') return {};
-  std::string wanted = RealPath(device);
+  const std::string wanted = base::RealPath(device);
+  if (wanted.empty()) return {};
   DIR* dir = opendir(kLabels);
   if (!dir) return {};
   std::string label;
   while (dirent* entry = readdir(dir)) {
     std::string name = entry->d_name;
     if (name == "." || name == "..") continue;
-    if (RealPath(std::string(kLabels) + "/" + name) == wanted) {
+    if (base::RealPath(base::JoinPath(kLabels, name)) == wanted) {
       label = UnescapeLabel(name);
       break;
     }
@@ -68,11 +63,11 @@ std::string LabelOfDevice(const std::string& device) {
 // partition asks the disk it belongs to.
 bool DeviceRemovable(const std::string& device) {
   if (device.rfind("/dev/", 0) != 0) return false;
-  std::string real = RealPath(device);
-  std::string name = real.substr(real.rfind('/') + 1);
+  const std::string name = base::BaseName(base::RealPath(device));
   if (name.empty()) return false;
-  std::string node = RealPath("/sys/class/block/" + name);
-  if (std::ifstream(node + "/partition").good()) node = node.substr(0, node.rfind('/'));
+  std::string node = base::RealPath("/sys/class/block/" + name);
+  if (node.empty()) return false;
+  if (std::ifstream(node + "/partition").good()) node = base::ParentOf(node);
   char flag = '0';
   std::ifstream(node + "/removable") >> flag;
   return flag == '1';
@@ -108,7 +103,7 @@ std::vector<TGioVolumes::TMount> TGioVolumes::Mounts() {
   for (GList* item = entries; item; item = item->next) {
     auto* entry = static_cast<GUnixMountEntry*>(item->data);
     TMount mount;
-    mount.Root = WithoutTrailingSlash(g_unix_mount_get_mount_path(entry));
+    mount.Root = base::WithoutTrailingSlash(g_unix_mount_get_mount_path(entry));
     mount.Device = g_unix_mount_get_device_path(entry);
     mount.FsType = g_unix_mount_get_fs_type(entry);
     mount.Shown = g_unix_mount_guess_should_display(entry);
@@ -204,7 +199,7 @@ TVolumeSpace TGioVolumes::Space(const std::string& path) {
 
 TVolumeInfo TGioVolumes::InfoOf(const TMount& mount) const {
   TVolumeInfo info;
-  info.Root = WithTrailingSlash(mount.Root);
+  info.Root = base::WithTrailingSlash(mount.Root);
   info.Device = mount.Device;
   info.FsType = mount.FsType;
   info.Label = LabelOfDevice(mount.Device);
@@ -229,7 +224,9 @@ TVolumeInfo TGioVolumes::VolumeOf(const std::string& path) {
   std::vector<TVolumeInfo> drives = Drives();
   std::vector<std::string> roots;
   for (const TVolumeInfo& drive : drives) roots.push_back(drive.Root);
-  std::string root = WithTrailingSlash(VolumeRootOf(path, roots));
+  // No root holding the path stands for the file system's root.
+  const std::string held = VolumeRootOf(path, roots);
+  const std::string root = held.empty() ? "/" : base::WithTrailingSlash(held);
   for (const TVolumeInfo& drive : drives)
     if (drive.Root == root) return drive;
   return drives.front();
@@ -238,7 +235,7 @@ TVolumeInfo TGioVolumes::VolumeOf(const std::string& path) {
 std::vector<std::string> TGioVolumes::ShownRoots() {
   std::vector<std::string> roots{"/"};
   for (const TMount& mount : Mounts())
-    if (mount.Shown && mount.Root != "/") roots.push_back(WithTrailingSlash(mount.Root));
+    if (mount.Shown && mount.Root != "/") roots.push_back(base::WithTrailingSlash(mount.Root));
   return roots;
 }
 
@@ -276,14 +273,14 @@ TVolumeHandlerId TGioVolumes::AddChangeHandler(TVolumeChangeHandler handler) {
 void TGioVolumes::RemoveChangeHandler(TVolumeHandlerId id) { FHandlers.Remove(id); }
 
 std::string TGioVolumes::VolumeLabel(const std::string& root) {
-  std::string wanted = WithoutTrailingSlash(root);
+  std::string wanted = base::WithoutTrailingSlash(root);
   for (const TMount& mount : Mounts())
     if (mount.Root == wanted) return LabelOfDevice(mount.Device);
   return {};
 }
 
 bool TGioVolumes::IsDriveRoot(const std::string& path) {
-  std::string wanted = WithoutTrailingSlash(path);
+  std::string wanted = base::WithoutTrailingSlash(path);
   if (wanted == "/") return true;
   for (const TMount& mount : Mounts())
     if (mount.Shown && mount.Root == wanted) return true;

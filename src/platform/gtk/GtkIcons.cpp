@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/Path.h"
 #include "platform/gtk/GlibText.h"
 #include "platform/gtk/GtkPixbuf.h"
 
@@ -138,8 +139,8 @@ bool TGtkIcons::ForPath(const std::string& path, int size, gfx::TBitmap32& out) 
   if (S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0)
     return Themed("program", {"application-x-executable", "application-x-generic"}, size, out);
   // By name alone: a listing of many files never reads their contents for an icon.
-  std::string base = path.substr(path.rfind('/') + 1);
-  std::string type = Adopt(g_content_type_guess(base.c_str(), nullptr, 0, nullptr));
+  const std::string name = base::BaseName(path);
+  std::string type = Adopt(g_content_type_guess(name.c_str(), nullptr, 0, nullptr));
   return ForContentType(type.empty() ? "application/octet-stream" : type, size, out);
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtk/gtk.h>
 
+#include "base/Path.h"
+
 namespace platform::gtk {
 
 namespace {
@@ -22,16 +24,6 @@ std::string Size(uint64_t bytes) {
   std::string result(text);
   g_free(text);
   return result;
-}
-
-std::string BaseName(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos || slash == 0 ? "/" : path.substr(0, slash);
 }
 
 std::string Title(TFileOpKind kind, size_t count) {
@@ -161,8 +153,8 @@ void TGtkProgressWindow::Update() {
 
 TConflictAnswer TGtkProgressWindow::AskConflict(const TConflict& conflict) {
   const bool merge = conflict.SourceIsFolder && conflict.TargetIsFolder;
-  const std::string name = Displayable(BaseName(conflict.Target));
-  const std::string where = Displayable(FolderOf(conflict.Target));
+  const std::string name = Displayable(base::BaseName(conflict.Target));
+  const std::string where = Displayable(base::ParentOf(conflict.Target));
   const std::string primary = std::string(conflict.TargetIsFolder ? "A folder" : "An item") +
                               " named “" + name + "” already exists in " + where + ".";
   const char* secondary =

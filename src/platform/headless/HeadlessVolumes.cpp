@@ -1,19 +1,20 @@
 #include "platform/headless/HeadlessVolumes.h"
 
+#include "base/Path.h"
 #include "platform/UiLoop.h"
 
 namespace platform::headless {
 
 namespace {
 TVolumeInfo InfoOf(const THeadlessVolume& volume) {
-  return {WithTrailingSlash(volume.Root), volume.Label, volume.Device, volume.FsType, volume.Kind};
+  return {base::WithTrailingSlash(volume.Root), volume.Label, volume.Device, volume.FsType, volume.Kind};
 }
 }  // namespace
 
 const THeadlessVolume* THeadlessVolumes::Find(const std::string& root) const {
-  std::string wanted = WithoutTrailingSlash(root);
+  std::string wanted = base::WithoutTrailingSlash(root);
   for (const THeadlessVolume& volume : List)
-    if (WithoutTrailingSlash(volume.Root) == wanted) return &volume;
+    if (base::WithoutTrailingSlash(volume.Root) == wanted) return &volume;
   return nullptr;
 }
 
@@ -39,7 +40,7 @@ std::string THeadlessVolumes::VolumeLabel(const std::string& root) {
 
 bool THeadlessVolumes::IsDriveRoot(const std::string& path) {
   std::lock_guard<std::mutex> guard(FLock);
-  return WithoutTrailingSlash(path) == "/" || Find(path) != nullptr;
+  return base::WithoutTrailingSlash(path) == "/" || Find(path) != nullptr;
 }
 
 std::vector<TVolumeInfo> THeadlessVolumes::Drives() {
@@ -75,7 +76,7 @@ TVolumeHandlerId THeadlessVolumes::AddChangeHandler(TVolumeChangeHandler handler
 void THeadlessVolumes::RemoveChangeHandler(TVolumeHandlerId id) { FHandlers.Remove(id); }
 
 void THeadlessVolumes::Tell(TVolumeChange change, const std::string& root) {
-  Post([this, change, root = WithTrailingSlash(root)] { FHandlers.Notify(change, root); });
+  Post([this, change, root = base::WithTrailingSlash(root)] { FHandlers.Notify(change, root); });
 }
 
 void THeadlessVolumes::Mount(const THeadlessVolume& volume) {
