@@ -272,7 +272,7 @@ void TIniFile::EraseSection(std::string_view section) {
   bool inSection = false;
   for (TLine& line : FLines) {
     const TLineInfo info = ParseLine(line.Text);
-    if (info.Kind == TLineKind::lkSection) inSection = SameTextAscii(info.Name, section);
+    if (info.Kind == TLineKind::lkSection) inSection = base::SameTextAscii(info.Name, section);
     if (!inSection) kept.push_back(std::move(line));
   }
   FLines = std::move(kept);
@@ -338,11 +338,7 @@ bool IniWriteString(const std::string& path, std::string_view section, std::stri
   if (!ini.WriteString(section, key, value)) return false;
   std::string written = ini.ToBytes();
   if (!missing && written == bytes) return true;  // the value was there already
-  return WriteFileAtomically(path, written);
-}
-
-bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
-  return bool(base::WriteFileAtomically(path, bytes));
+  return bool(base::WriteFileAtomically(path, written));
 }
 
 }  // namespace config

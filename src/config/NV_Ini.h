@@ -78,8 +78,5 @@ enum class TIniCreate {
 bool IniWriteString(const std::string& path, std::string_view section, std::string_view key,
                     std::string_view value, TIniCreate create = TIniCreate::icNever);
 
-// base::WriteFileAtomically with a yes-or-no answer: false, with the old file as it was, when
-// any step fails.
-bool WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 }  // namespace config

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "config/NV_Ascii.h"
+#include "base/Ascii.h"
 #include "config/NV_Convert.h"
 #include "config/NV_Format.h"
 #include "config/NV_Ini.h"
@@ -587,7 +587,7 @@ std::vector<config::TIniEntry> SettingsSection(std::string_view section) {
   const std::optional<config::TIniFile> file = config::LoadIniFile(config::ResolvePath("SettingsFile:\\"));
   if (!file) return keys;
   for (config::TIniEntry& entry : file->Entries())
-    if (config::SameTextAscii(entry.Section, section)) keys.push_back(std::move(entry));
+    if (base::SameTextAscii(entry.Section, section)) keys.push_back(std::move(entry));
   return keys;
 }
 

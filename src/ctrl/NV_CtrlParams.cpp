@@ -1,13 +1,13 @@
 #include "ctrl/NV_CtrlParams.h"
 
-#include "config/NV_Ascii.h"
+#include "base/Ascii.h"
 #include "config/NV_ParamString.h"
 
 namespace ctrl {
 
 TParamValue* TCtrlParams::FindParam(std::string_view id) const {
   for (const auto& param : cpList)
-    if (config::SameTextAscii(param->pvID, id)) return param.get();
+    if (base::SameTextAscii(param->pvID, id)) return param.get();
   return nullptr;
 }
 

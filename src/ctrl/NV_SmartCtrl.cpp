@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "config/NV_Ascii.h"
+#include "base/Ascii.h"
+#include "base/FileIo.h"
 #include "config/NV_Format.h"
 #include "config/NV_Ini.h"
 #include "ctrl/NV_ControlList.h"
@@ -679,7 +680,7 @@ TPaintStage& TSmartCtrl::PaintStage_Add(std::string_view stageID, TPaintEvent pa
 
 bool TSmartCtrl::PaintStage_Get(std::string_view stageID, TPaintStage*& paintStage) const {
   for (const auto& stage : scPaintStages)
-    if (config::SameTextAscii(stage->psID, stageID)) {
+    if (base::SameTextAscii(stage->psID, stageID)) {
       paintStage = stage.get();
       return true;
     }
@@ -769,7 +770,7 @@ bool TSmartCtrl::SaveItems(const std::string& path, std::string_view section,
     TSmartCtrl* c = list.Control(i);
     if (Live(c)) file->WriteString(section, c->SC_ID, c->Parametrs->ToText());
   }
-  return config::WriteFileAtomically(path, file->ToBytes());
+  return bool(base::WriteFileAtomically(path, file->ToBytes()));
 }
 
 void TSmartCtrl::LoadTheme() {
