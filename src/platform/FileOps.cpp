@@ -73,6 +73,26 @@ bool Exists(const std::string& path) {
   return lstat(path.c_str(), &st) == 0;
 }
 
+// The longest start of Text that fits in Bytes and does not end inside a UTF-8 character.
+std::string CutAtCharacter(const std::string& text, size_t bytes) {
+  if (text.size() <= bytes) return text;
+  size_t cut = bytes;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return text.substr(0, cut);
+}
+
+// Name with " (N)" added before its extension, shortened so that it is still a valid name: the
+// stem gives way first; an extension too long to leave room for a stem goes with it.
+std::string NumberedName(const std::string& stem, const std::string& ext, int n) {
+  const std::string number = " (" + std::to_string(n) + ")";
+  const size_t room = NAME_MAX - number.size();
+  constexpr size_t kLongestCharacter = 4;  // bytes of one UTF-8 character
+  if (stem.size() + ext.size() <= room) return stem + number + ext;
+  if (ext.size() + kLongestCharacter <= room)
+    return CutAtCharacter(stem, room - ext.size()) + number + ext;
+  return CutAtCharacter(stem + ext, room) + number;
+}
+
 // "name (2).ext", "name (3).ext", ... for the first name nothing holds. Folders and names
 // whose only dot is the first character have no extension.
 std::string FreeName(const std::string& target, bool folder) {
@@ -82,7 +102,7 @@ std::string FreeName(const std::string& target, bool folder) {
   const std::string stem = hasExt ? name.substr(0, dot) : name,
                     ext = hasExt ? name.substr(dot) : "";
   for (int n = 2;; ++n) {
-    const std::string candidate = Join(folderPath, stem + " (" + std::to_string(n) + ")" + ext);
+    const std::string candidate = Join(folderPath, NumberedName(stem, ext, n));
     if (!Exists(candidate)) return candidate;
   }
 }
@@ -94,11 +114,42 @@ std::string RealPath(const std::string& path) {
   return result;
 }
 
-// True when Folder is Dir or lies below it, links resolved.
-bool SameOrInside(const std::string& folder, const std::string& dir) {
-  const std::string f = RealPath(folder), d = RealPath(dir);
-  return f == d || (f.size() > d.size() && f.compare(0, d.size(), d) == 0 &&
-                    (d == "/" || f[d.size()] == '/'));
+bool SameEntry(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Whether the folder at Path is the folder Dir or lies below it, found by walking up through
+// ".." and comparing device and inode, so that neither links nor a second mount of the same file
+// system (a bind mount) hide the relation. Nothing when a parent can not be looked up.
+std::optional<bool> ParentsReach(const std::string& path, const struct stat& dir) {
+  int fd = open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  std::optional<bool> reached;
+  struct stat here, up;
+  while (!reached && fd >= 0 && fstat(fd, &here) == 0) {
+    const int parent = openat(fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    close(fd);
+    fd = parent;
+    if (SameEntry(here, dir))
+      reached = true;
+    else if (fd >= 0 && fstat(fd, &up) == 0 && SameEntry(up, here))
+      reached = false;  // the root: its parent is itself
+  }
+  if (fd >= 0) close(fd);
+  return reached;
+}
+
+// The same question answered on the resolved path's parents.
+bool ResolvedParentsReach(const std::string& path, const struct stat& dir) {
+  for (std::string folder = RealPath(path);; folder = ParentOf(folder)) {
+    struct stat st;
+    if (stat(folder.c_str(), &st) == 0 && SameEntry(st, dir)) return true;
+    if (folder == "/" || folder == ".") return false;
+  }
+}
+
+bool FolderLiesIn(const std::string& path, const struct stat& dir) {
+  const std::optional<bool> reached = ParentsReach(path, dir);
+  return reached ? *reached : ResolvedParentsReach(path, dir);
 }
 
 std::vector<std::string> Names(const std::string& folder, bool& ok) {
@@ -112,6 +163,19 @@ std::vector<std::string> Names(const std::string& folder, bool& ok) {
 
 bool SameTime(const timespec& a, const timespec& b) {
   return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// Whether an original is still the file that was copied: saving anew (a new file renamed over
+// it) changes the inode, writing to it the size or the write time.
+bool SameFileAsCopied(const struct stat& now, const struct stat& copied) {
+  return SameEntry(now, copied) && now.st_size == copied.st_size &&
+         SameTime(now.st_mtim, copied.st_mtim);
+}
+
+// Files of /proc, /sys and the like report 0 or one page as their size whatever they hold:
+// their contents are made as they are read.
+bool SizeUnknownInAdvance(const struct stat& st) {
+  return S_ISREG(st.st_mode) && (st.st_size == 0 || st.st_size == sysconf(_SC_PAGESIZE));
 }
 
 std::string RawLinkTarget(const std::string& path, size_t sizeHint) {
@@ -171,8 +235,9 @@ class TWorker {
   enum class TDid { dMade, dMadeFolder, dRenamed, dSetAside, dCopied, dCopiedFolder };
   struct TChange {
     TDid What;
-    std::string A;  // the entry made, renamed (from), set aside (where it went), copied
-    std::string B;  // renamed (to), set aside (where it was)
+    std::string A;            // the entry made, renamed (from), set aside (where it went), copied
+    std::string B;            // renamed (to), set aside (where it was), copied (where the copy is)
+    struct stat Original {};  // copied: the original as it was read
   };
 
   bool Cancelled() const { return L.Cancel.load(std::memory_order_acquire); }
@@ -193,13 +258,14 @@ class TWorker {
   TStep Merge(const std::string& source, const std::string& target);
   TStep CopyEntry(const std::string& source, const struct stat& st, const std::string& target);
   TStep CopyFileData(const std::string& source, const struct stat& st, const std::string& work);
-  TStep Pump(int in, int out, const std::string& source, uint64_t& copied);
+  TStep Pump(int in, int out, const std::string& source, bool plainReads, uint64_t& copied);
   TStep CopyLink(const std::string& source, const struct stat& st, const std::string& work);
   TStep CopySpecial(const std::string& source, const struct stat& st, const std::string& work);
   TStep SetAside(const std::string& target);
   TConflictAnswer Answer(const TConflict& conflict);
   bool Flush(const std::string& folder);
-  void Commit();
+  bool Commit();
+  bool RemoveOriginal(const TChange& copied);
   void Rollback();
 
   TWorkerLink L;
@@ -267,13 +333,13 @@ TFileOpItem TWorker::TransferItem(const std::string& source) {
   if (Cancelled()) return item;
   FChanges.clear();
   FErrors.clear();
-  FCrossFs = false;
+  FCrossFs = L.Request.MoveByCopying;
   std::string placed;
   TStep step;
   struct stat st;
   if (lstat(source.c_str(), &st) != 0)
     step = Fail(ErrorText("Can not find", source, errno));
-  else if (S_ISDIR(st.st_mode) && SameOrInside(L.Request.TargetFolder, source))
+  else if (S_ISDIR(st.st_mode) && FolderLiesIn(L.Request.TargetFolder, st))
     step = Fail(std::string("Can not ") + Verb() + " " + source + " into itself");
   else
     step = TransferEntry(source, L.Request.TargetFolder, &placed);
@@ -281,8 +347,7 @@ TFileOpItem TWorker::TransferItem(const std::string& source) {
     step = TStep::stFailed;
   switch (step) {
     case TStep::stOk:
-      Commit();
-      item.Outcome = TItemOutcome::ioDone;
+      item.Outcome = Commit() ? TItemOutcome::ioDone : TItemOutcome::ioPartlyMoved;
       item.Target = placed;
       break;
     case TStep::stSkipped:
@@ -331,6 +396,10 @@ TWorker::TStep TWorker::TransferEntry(const std::string& source, const std::stri
           break;
         case TConflictChoice::ccReplace:
           merge = S_ISDIR(st.st_mode) && S_ISDIR(existing.st_mode);
+          // Setting aside a folder that holds the source would take the source with it.
+          if (!merge && S_ISDIR(existing.st_mode) && FolderLiesIn(ParentOf(source), existing))
+            return Fail("Can not replace " + target + " with " + source +
+                        ": it is inside the folder it would replace");
           if (!merge && SetAside(target) != TStep::stOk) return TStep::stFailed;
           break;
       }
@@ -404,7 +473,7 @@ TWorker::TStep TWorker::CopyEntry(const std::string& source, const struct stat& 
     return Fail(ErrorText("Can not create", target, placed.Error));
   }
   FChanges.push_back({TDid::dMade, target, {}});
-  if (Moving()) FChanges.push_back({TDid::dCopied, source, {}});
+  if (Moving()) FChanges.push_back({TDid::dCopied, source, target, st});
   ++FProgress.FilesDone;
   Publish();
   return TStep::stOk;
@@ -420,17 +489,19 @@ TWorker::TStep TWorker::CopyFileData(const std::string& source, const struct sta
     close(in);
     return Fail(ErrorText("Can not write into", ParentOf(work), error));
   }
+  const bool sizeUnknown = SizeUnknownInAdvance(st);
   uint64_t copied = 0;
-  TStep step = Pump(in, out, source, copied);
+  TStep step = Pump(in, out, source, sizeUnknown, copied);
   struct stat after;
   if (step == TStep::stOk) {
     // The check before an original may go: every byte arrived and nobody wrote to the
-    // original meanwhile.
-    if (fstat(in, &after) != 0 || copied != uint64_t(after.st_size))
+    // original meanwhile. A file whose size is not known in advance is copied as it read.
+    const bool read = fstat(in, &after) == 0;
+    const bool whole =
+        read && (copied == uint64_t(after.st_size) || (sizeUnknown && after.st_size == st.st_size));
+    if (!whole || (Moving() && !SameFileAsCopied(after, st)))
       step =
           Fail(std::string("Can not ") + Verb() + " " + source + ": it changed while it was read");
-    else if (Moving() && (after.st_size != st.st_size || !SameTime(after.st_mtim, st.st_mtim)))
-      step = Fail("Can not move " + source + ": it changed while it was read");
   }
   if (step == TStep::stOk) {
     const timespec times[2] = {st.st_atim, st.st_mtim};
@@ -445,9 +516,12 @@ TWorker::TStep TWorker::CopyFileData(const std::string& source, const struct sta
   return step;
 }
 
-TWorker::TStep TWorker::Pump(int in, int out, const std::string& source, uint64_t& copied) {
-  // In the kernel where it can (no trip through our memory), else a plain read and write.
-  enum { kRange, kSendfile, kReadWrite } method = kRange;
+TWorker::TStep TWorker::Pump(int in, int out, const std::string& source, bool plainReads,
+                             uint64_t& copied) {
+  // In the kernel where it can (no trip through our memory), else a plain read and write. The
+  // kernel's copies stop at the reported size, so files whose size is not known in advance are
+  // read plainly.
+  enum { kRange, kSendfile, kReadWrite } method = plainReads ? kReadWrite : kRange;
   std::vector<char> buffer;
   for (;;) {
     if (Cancelled()) return TStep::stCancelled;
@@ -541,15 +615,15 @@ bool TWorker::Flush(const std::string& folder) {
   return ok;
 }
 
-void TWorker::Commit() {
+bool TWorker::Commit() {
+  bool allRemoved = true;
   for (const TChange& change : FChanges) {
     if (change.What == TDid::dSetAside) {
       if (const Fs::TFsResult r = Fs::RemoveTree(change.A); !r)
         FErrors.push_back("The replaced " + change.B + " was kept as " + change.A + ": " +
                           ErrorText("can not delete", r.Path, r.Error));
     } else if (change.What == TDid::dCopied) {
-      if (unlink(change.A.c_str()) != 0)
-        FErrors.push_back(ErrorText("Moved, but can not remove the original", change.A, errno));
+      allRemoved = RemoveOriginal(change) && allRemoved;
     } else if (change.What == TDid::dCopiedFolder) {
       // A folder that still holds anything keeps it: only what was moved out goes.
       if (rmdir(change.A.c_str()) != 0 && errno != ENOTEMPTY && errno != EEXIST)
@@ -557,6 +631,24 @@ void TWorker::Commit() {
     }
   }
   FChanges.clear();
+  return allRemoved;
+}
+
+bool TWorker::RemoveOriginal(const TChange& copied) {
+  // By path, so only after making sure the path still holds what was copied: an editor may have
+  // saved a new version over it, or written to it, since.
+  struct stat now;
+  if (lstat(copied.A.c_str(), &now) != 0) {
+    if (errno == ENOENT) return true;  // already gone: nothing to lose
+  } else if (!SameFileAsCopied(now, copied.Original)) {
+    FErrors.push_back("Kept " + copied.A + ": it changed after it was copied, so " + copied.B +
+                      " holds its earlier version");
+    return false;
+  } else if (unlink(copied.A.c_str()) == 0) {
+    return true;
+  }
+  FErrors.push_back(ErrorText("Moved, but can not remove the original", copied.A, errno));
+  return false;
 }
 
 void TWorker::Rollback() {
