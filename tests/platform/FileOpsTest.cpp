@@ -6,110 +6,17 @@
 
 #include <atomic>
 #include <chrono>
-#include <map>
 #include <optional>
 #include <thread>
 
-#include "TempFolder.h"
-#include "platform/FileOps.h"
-#include "platform/Fs.h"
-#include "platform/headless/HeadlessBackend.h"
-#include "platform/headless/HeadlessFileOpUi.h"
-#include "platform/headless/HeadlessTrash.h"
+#include "FileOpsFixture.h"
 
 using namespace platform;
-using namespace platform::headless;
-using fstest::Exists;
-using fstest::ReadFile;
-using fstest::TTempFolder;
+using namespace fstest;
 
 namespace {
 
-constexpr uint64_t kPatienceMs = 60000;  // a hang guard, not a measurement
-
-// Everything about a tree that a copy must keep: kinds, contents, permissions, write times and
-// link targets, by path relative to Root.
-std::map<std::string, std::string> Snapshot(const std::string& root,
-                                            const std::string& relative = "") {
-  std::map<std::string, std::string> tree;
-  const std::string path = relative.empty() ? root : root + "/" + relative;
-  struct stat st;
-  if (lstat(path.c_str(), &st) != 0) return tree;
-  const std::string mode = std::to_string(st.st_mode & 07777);
-  if (S_ISDIR(st.st_mode)) {
-    tree[relative] = "dir " + mode;
-    Fs::List(path, [&](const Fs::TFileEntry& e) {
-      tree.merge(Snapshot(root, relative.empty() ? e.Name : relative + "/" + e.Name));
-      return true;
-    });
-  } else if (S_ISLNK(st.st_mode)) {
-    char target[4096];
-    const ssize_t n = readlink(path.c_str(), target, sizeof target);
-    tree[relative] = "link " + std::string(target, size_t(n > 0 ? n : 0));
-  } else if (S_ISREG(st.st_mode)) {
-    tree[relative] = "file " + mode + " " + std::to_string(st.st_mtim.tv_sec) + "." +
-                     std::to_string(st.st_mtim.tv_nsec) + " " + ReadFile(path);
-  } else {
-    tree[relative] = "special " + mode;
-  }
-  return tree;
-}
-
-// Names of work in progress must never be left behind.
-bool HasWorkLeftovers(const std::string& folder) {
-  bool found = false;
-  Fs::List(folder, [&](const Fs::TFileEntry& e) {
-    found = found || e.Name.rfind(".norvo-", 0) == 0 ||
-            (e.Directory && !e.Link && HasWorkLeftovers(folder + "/" + e.Name));
-    return true;
-  });
-  return found;
-}
-
-std::string Big(size_t bytes, char seed) {
-  std::string data(bytes, 0);
-  for (size_t i = 0; i < bytes; ++i) data[i] = char(seed + i * 7 + i / 4096);
-  return data;
-}
-
-void SetWriteTime(const std::string& path, int64_t sec) {
-  const timespec times[2] = {{sec, 0}, {sec, 123456789}};
-  utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
-}
-
-// A second file system for moves between file systems, when the machine has one.
-std::string OtherFileSystemReason(const std::string& here) {
-  struct stat shm, tmp;
-  if (stat("/dev/shm", &shm) != 0 || access("/dev/shm", W_OK) != 0) return "/dev/shm is missing";
-  if (stat(here.c_str(), &tmp) != 0 || shm.st_dev == tmp.st_dev)
-    return "/dev/shm is on the same file system as the temporary folder";
-  return {};
-}
-
-class FileOpsThreads : public ::testing::Test {
- protected:
-  THeadlessBackend Backend{TClock::ckReal};
-  TTempFolder Tmp;
-  THeadlessFileOpUi Ui;
-  THeadlessTrash TrashCan{Tmp.Path("trash")};
-  std::unique_ptr<TFileOps> Ops =
-      std::make_unique<TFileOps>(Backend.Loop, Ui, TrashCan, Backend.Dialog);
-
-  TFileOpReport Run(TFileOpKind kind, std::vector<std::string> sources,
-                    const std::string& target = {},
-                    std::function<bool(const TFileOpProgress&)> onWorker = {}) {
-    std::optional<TFileOpReport> report;
-    TFileOpRequest request;
-    request.Kind = kind;
-    request.Sources = std::move(sources);
-    request.TargetFolder = target;
-    request.OnDone = [&](const TFileOpReport& r) { report = r; };
-    request.OnWorkerProgress = std::move(onWorker);
-    Ops->Start(std::move(request));
-    EXPECT_TRUE(Backend.Loop.RunUntil([&] { return report.has_value(); }, kPatienceMs));
-    return report.value_or(TFileOpReport{});
-  }
-};
+class FileOpsThreads : public fstest::TFileOpsFixture {};
 
 }  // namespace
 
@@ -308,9 +215,7 @@ TEST_F(FileOpsThreads, CancelFromTheWindowStopsBeforeAnythingIsTouched) {
 }
 
 TEST_F(FileOpsThreads, MoveAcrossFileSystemsLosesNothing) {
-  const std::string reason = OtherFileSystemReason(Tmp.Root());
-  if (!reason.empty()) GTEST_SKIP() << reason;
-  TTempFolder shm("/dev/shm");
+  const TTempFolder& shm = Far();
   shm.File("tree/a.txt", "alpha");
   chmod(shm.Path("tree/a.txt").c_str(), 0604);
   SetWriteTime(shm.Path("tree/a.txt"), 1250000000);
