@@ -14,6 +14,8 @@
 #include <system_error>
 #include <vector>
 
+#include "base/Path.h"
+
 namespace platform::Fs {
 
 namespace {
@@ -276,6 +278,133 @@ TFsResult RemoveTree(const std::string& path,
   if (onEntry && !onEntry(path)) return Failed(path, ECANCELED);
   if ((S_ISDIR(st.st_mode) ? rmdir(path.c_str()) : unlink(path.c_str())) != 0) return Failed(path);
   return {};
+}
+
+// --- Walking a tree ---
+
+TWalkTotals& TWalkTotals::operator+=(const TWalkTotals& more) {
+  Files += more.Files;
+  Folders += more.Folders;
+  Bytes += more.Bytes;
+  return *this;
+}
+
+namespace {
+
+TWalkKind WalkKindOf(mode_t mode) {
+  if (S_ISREG(mode)) return TWalkKind::wkFile;
+  if (S_ISDIR(mode)) return TWalkKind::wkFolder;
+  if (S_ISLNK(mode)) return TWalkKind::wkLink;
+  return TWalkKind::wkSpecial;
+}
+
+void Measure(const struct stat& st, TWalkEntry& entry) {
+  entry.Kind = WalkKindOf(st.st_mode);
+  entry.Size = entry.Kind == TWalkKind::wkFile ? int64_t(st.st_size) : 0;
+  entry.Mode = uint32_t(st.st_mode);
+  entry.Device = uint64_t(st.st_dev);
+  entry.Inode = uint64_t(st.st_ino);
+  entry.Written = {int64_t(st.st_mtim.tv_sec), uint32_t(st.st_mtim.tv_nsec)};
+}
+
+// A folder's entries as they were when it was read: names and what each was then.
+struct TListed {
+  std::string Name;
+  struct stat St;
+};
+
+class TWalker {
+ public:
+  TWalker(const std::function<TWalkStep(const TWalkEntry&)>& onEntry, const std::atomic<bool>* stop)
+      : FOnEntry(onEntry), FStop(stop) {}
+
+  // Counts Entry and, for a folder, everything below it; false once the walk is to stop.
+  bool Visit(const TWalkEntry& entry) {
+    if (FStop && FStop->load(std::memory_order_relaxed)) return Stopped();
+    const TWalkStep step = FOnEntry ? FOnEntry(entry) : TWalkStep::wsContinue;
+    if (step == TWalkStep::wsStop) return Stopped();
+    if (entry.Kind == TWalkKind::wkFolder)
+      ++Result.Totals.Folders;
+    else
+      ++Result.Totals.Files;
+    Result.Totals.Bytes += uint64_t(entry.Size);
+    if (entry.Kind != TWalkKind::wkFolder || step == TWalkStep::wsSkipContents) return true;
+    std::vector<TListed> listed;
+    if (!ReadFolder(entry, listed)) return true;
+    TWalkEntry child;
+    child.Depth = entry.Depth + 1;
+    for (const TListed& item : listed) {
+      child.Path = base::JoinPath(entry.Path, item.Name);
+      child.Relative = base::JoinPath(entry.Relative, item.Name);
+      Measure(item.St, child);
+      if (!Visit(child)) return false;
+    }
+    return true;
+  }
+
+  TWalkResult Result;
+
+ private:
+  bool Stopped() {
+    Result.Stopped = true;
+    return false;
+  }
+
+  // Reads Folder's entries, measured through the open folder so that no link is followed. The
+  // folder is closed again before its entries are visited: a deep tree holds no descriptors.
+  bool ReadFolder(const TWalkEntry& folder, std::vector<TListed>& listed) {
+    const int fd = open(folder.Path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+      // A folder that went away (or became a link) since it was seen holds nothing to count.
+      if (errno != ENOENT && errno != ENOTDIR && errno != ELOOP)
+        Result.Unlisted.push_back({errno, folder.Path});
+      return false;
+    }
+    struct stat st;
+    // The folder may have been swapped for another one (or a link was put above it): that one
+    // is not the folder seen, and is not entered.
+    if (fstat(fd, &st) != 0 || uint64_t(st.st_dev) != folder.Device ||
+        uint64_t(st.st_ino) != folder.Inode) {
+      close(fd);
+      return false;
+    }
+    DIR* dir = fdopendir(fd);
+    if (!dir) {
+      Result.Unlisted.push_back({errno, folder.Path});
+      close(fd);
+      return false;
+    }
+    while (const dirent* d = readdir(dir)) {
+      const char* name = d->d_name;
+      if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+      TListed item{name, {}};
+      // An entry gone since the listing is left out; counting a mount point must not mount it.
+      if (fstatat(fd, name, &item.St, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) == 0)
+        listed.push_back(std::move(item));
+    }
+    closedir(dir);
+    return true;
+  }
+
+  const std::function<TWalkStep(const TWalkEntry&)>& FOnEntry;
+  const std::atomic<bool>* FStop;
+};
+
+}  // namespace
+
+TWalkResult Walk(const std::string& root, const std::function<TWalkStep(const TWalkEntry&)>& onEntry,
+                 const std::atomic<bool>* stop) {
+  TWalker walker(onEntry, stop);
+  TWalkEntry entry;
+  entry.Path = base::WithoutTrailingSlash(root);
+  struct stat st;
+  if (entry.Path.empty() || lstat(entry.Path.c_str(), &st) != 0) {
+    walker.Result.RootMissing = true;
+    return walker.Result;
+  }
+  Measure(st, entry);
+  walker.Visit(entry);
+  return walker.Result;
 }
 
 }  // namespace platform::Fs

@@ -5,9 +5,11 @@
 // thread.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace platform::Fs {
 
@@ -74,5 +76,51 @@ TFsResult Rename(const std::string& path, const std::string& newName);
 // (the result is then ECANCELED). Stops at the first failure.
 TFsResult RemoveTree(const std::string& path,
                      const std::function<bool(const std::string&)>& onEntry = {});
+
+// --- Walking a tree ---
+// A walk visits a file or folder and everything below it, never following a symbolic link:
+// a link is an entry of its own, wherever it leads. Bytes are counted once, by one rule: the
+// length of each regular file (its apparent size, st_size); folders, links and special files
+// count no bytes. Entries are visited depth first, a folder before what it holds.
+
+enum class TWalkKind { wkFile, wkFolder, wkLink, wkSpecial };
+
+struct TWalkEntry {
+  std::string Path;      // the root as given (without trailing "/"), then joined names
+  std::string Relative;  // the path below the root: "" for the root, "sub/name" below it
+  TWalkKind Kind = TWalkKind::wkFile;
+  int64_t Size = 0;      // the bytes the entry counts with: a regular file's length, else 0
+  uint32_t Mode = 0;     // type and permission bits, as lstat gives them
+  uint64_t Device = 0;   // the entry's own device and inode (a link's, not its target's)
+  uint64_t Inode = 0;
+  TFileTime Written;
+  int Depth = 0;         // 0 for the root
+};
+
+struct TWalkTotals {
+  uint64_t Files = 0;    // everything that is not a folder: files, links and special files
+  uint64_t Folders = 0;  // the root too, when it is a folder
+  uint64_t Bytes = 0;
+  TWalkTotals& operator+=(const TWalkTotals& more);
+};
+
+// What the per-entry callback tells the walk: go on, leave out what this folder holds (the
+// folder itself is counted), or stop altogether.
+enum class TWalkStep { wsContinue, wsSkipContents, wsStop };
+
+struct TWalkResult {
+  TWalkTotals Totals;               // of the entries visited
+  bool Stopped = false;             // the callback or the stop flag ended the walk early
+  bool RootMissing = false;         // nothing was at the root; nothing was visited
+  std::vector<TFsResult> Unlisted;  // folders whose entries could not be read, with the reason
+};
+
+// Walks the tree at Root. OnEntry (when given) sees each entry before it is counted; an entry
+// that vanishes between the folder's listing and its visit is left out, and a folder replaced
+// by something else after it was seen is not entered. Stop (when given) is tested before each
+// entry, so another thread can end the walk. May be called from any thread.
+TWalkResult Walk(const std::string& root,
+                 const std::function<TWalkStep(const TWalkEntry&)>& onEntry = {},
+                 const std::atomic<bool>* stop = nullptr);
 
 }  // namespace platform::Fs
