@@ -17,11 +17,11 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <mutex>
 #include <optional>
 #include <thread>
 
+#include "base/Path.h"
 #include "platform/Fs.h"
 #include "platform/ServiceSlot.h"
 
@@ -34,28 +34,6 @@ TServiceSlot<TFileOps> gFileOps;
 // One copy step: cancelling and progress react within this many bytes.
 constexpr size_t kChunkBytes = 8u << 20;
 
-std::string Join(const std::string& folder, const std::string& name) {
-  return !folder.empty() && folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
-std::string WithoutTrailingSlashes(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
-}
-
-std::string BaseName(const std::string& path) {
-  const std::string clean = WithoutTrailingSlashes(path);
-  const size_t slash = clean.rfind('/');
-  return slash == std::string::npos ? clean : clean.substr(slash + 1);
-}
-
-std::string ParentOf(const std::string& path) {
-  const std::string clean = WithoutTrailingSlashes(path);
-  const size_t slash = clean.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : clean.substr(0, slash);
-}
-
 std::string ErrorText(const std::string& what, const std::string& path, int error) {
   return what + " " + path + ": " + Fs::TFsResult{error, path}.Message();
 }
@@ -64,8 +42,8 @@ std::string ErrorText(const std::string& what, const std::string& path, int erro
 // process id keeps two programs apart.
 std::string WorkName(const std::string& folder, const char* kind) {
   static std::atomic<uint64_t> counter{0};
-  return Join(folder, std::string(".norvo-") + kind + "-" + std::to_string(getpid()) + "-" +
-                          std::to_string(counter.fetch_add(1) + 1));
+  return base::JoinPath(folder, std::string(".norvo-") + kind + "-" + std::to_string(getpid()) +
+                                    "-" + std::to_string(counter.fetch_add(1) + 1));
 }
 
 bool Exists(const std::string& path) {
@@ -96,22 +74,15 @@ std::string NumberedName(const std::string& stem, const std::string& ext, int n)
 // "name (2).ext", "name (3).ext", ... for the first name nothing holds. Folders and names
 // whose only dot is the first character have no extension.
 std::string FreeName(const std::string& target, bool folder) {
-  const std::string folderPath = ParentOf(target), name = BaseName(target);
+  const std::string folderPath = base::ParentOf(target), name = base::BaseName(target);
   const size_t dot = folder ? std::string::npos : name.rfind('.');
   const bool hasExt = dot != std::string::npos && dot > 0;
   const std::string stem = hasExt ? name.substr(0, dot) : name,
                     ext = hasExt ? name.substr(dot) : "";
   for (int n = 2;; ++n) {
-    const std::string candidate = Join(folderPath, NumberedName(stem, ext, n));
+    const std::string candidate = base::JoinPath(folderPath, NumberedName(stem, ext, n));
     if (!Exists(candidate)) return candidate;
   }
-}
-
-std::string RealPath(const std::string& path) {
-  char* real = realpath(path.c_str(), nullptr);
-  std::string result = real ? real : path;
-  free(real);
-  return result;
 }
 
 bool SameEntry(const struct stat& a, const struct stat& b) {
@@ -140,11 +111,12 @@ std::optional<bool> ParentsReach(const std::string& path, const struct stat& dir
 
 // The same question answered on the resolved path's parents.
 bool ResolvedParentsReach(const std::string& path, const struct stat& dir) {
-  for (std::string folder = RealPath(path);; folder = ParentOf(folder)) {
+  for (std::string folder = base::RealPath(path); !folder.empty();
+       folder = folder == "/" ? std::string() : base::ParentOf(folder)) {
     struct stat st;
     if (stat(folder.c_str(), &st) == 0 && SameEntry(st, dir)) return true;
-    if (folder == "/" || folder == ".") return false;
   }
+  return false;
 }
 
 bool FolderLiesIn(const std::string& path, const struct stat& dir) {
@@ -186,32 +158,6 @@ std::string RawLinkTarget(const std::string& path, size_t sizeHint) {
     if (size_t(n) < buffer.size()) return std::string(buffer.data(), size_t(n));
     buffer.resize(buffer.size() * 2);
   }
-}
-
-struct TTotals {
-  uint64_t Files = 0;  // entries other than folders
-  uint64_t Folders = 0;
-  uint64_t Bytes = 0;
-};
-
-void Count(const std::string& path, TTotals& totals, const std::atomic<bool>& cancel) {
-  struct stat st;
-  if (lstat(path.c_str(), &st) != 0) return;
-  if (!S_ISDIR(st.st_mode)) {
-    ++totals.Files;
-    if (S_ISREG(st.st_mode)) totals.Bytes += uint64_t(st.st_size);
-    return;
-  }
-  ++totals.Folders;
-  Fs::List(path, [&](const Fs::TFileEntry& e) {
-    if (e.Directory && !e.Link) {
-      Count(Join(path, e.Name), totals, cancel);
-    } else {
-      ++totals.Files;
-      if (!e.Link) totals.Bytes += uint64_t(e.Size);
-    }
-    return !cancel.load(std::memory_order_relaxed);
-  });
 }
 
 // What the worker needs of its operation and of the interface thread.
@@ -307,9 +253,9 @@ void TWorker::RunTransfer(TFileOpReport& report) {
                                L.Request.TargetFolder + ": there is no such folder"}});
     return;
   }
-  std::vector<TTotals> totals(L.Request.Sources.size());
+  std::vector<Fs::TWalkTotals> totals(L.Request.Sources.size());
   for (size_t i = 0; i < totals.size() && !Cancelled(); ++i) {
-    Count(L.Request.Sources[i], totals[i], L.Cancel);
+    totals[i] = Fs::Walk(L.Request.Sources[i], {}, &L.Cancel).Totals;
     FProgress.FilesTotal += totals[i].Files;
     FProgress.BytesTotal += totals[i].Bytes;
   }
@@ -372,7 +318,7 @@ TWorker::TStep TWorker::TransferEntry(const std::string& source, const std::stri
                                       std::string* placed) {
   struct stat st, existing;
   if (lstat(source.c_str(), &st) != 0) return Fail(ErrorText("Can not read", source, errno));
-  std::string target = Join(folder, BaseName(source));
+  std::string target = base::JoinPath(folder, base::BaseName(source));
   bool merge = false;
   if (lstat(target.c_str(), &existing) == 0) {
     if (existing.st_dev == st.st_dev && existing.st_ino == st.st_ino) {
@@ -397,7 +343,7 @@ TWorker::TStep TWorker::TransferEntry(const std::string& source, const std::stri
         case TConflictChoice::ccReplace:
           merge = S_ISDIR(st.st_mode) && S_ISDIR(existing.st_mode);
           // Setting aside a folder that holds the source would take the source with it.
-          if (!merge && S_ISDIR(existing.st_mode) && FolderLiesIn(ParentOf(source), existing))
+          if (!merge && S_ISDIR(existing.st_mode) && FolderLiesIn(base::ParentOf(source), existing))
             return Fail("Can not replace " + target + " with " + source +
                         ": it is inside the folder it would replace");
           if (!merge && SetAside(target) != TStep::stOk) return TStep::stFailed;
@@ -429,7 +375,7 @@ TWorker::TStep TWorker::Merge(const std::string& source, const std::string& targ
   if (!listed) return Fail(ErrorText("Can not read", source, errno));
   for (const std::string& name : names) {
     if (Cancelled()) return TStep::stCancelled;
-    const TStep step = TransferEntry(Join(source, name), target, nullptr);
+    const TStep step = TransferEntry(base::JoinPath(source, name), target, nullptr);
     if (step == TStep::stFailed || step == TStep::stCancelled) return step;
   }
   // Emptied by the move, the source folder goes at the end (it stays if anything was skipped).
@@ -449,10 +395,10 @@ TWorker::TStep TWorker::CopyEntry(const std::string& source, const struct stat& 
     const std::vector<std::string> names = Names(source, listed);
     if (!listed) return Fail(ErrorText("Can not read", source, errno));
     for (const std::string& name : names) {
-      const std::string child = Join(source, name);
+      const std::string child = base::JoinPath(source, name);
       struct stat cs;
       if (lstat(child.c_str(), &cs) != 0) return Fail(ErrorText("Can not read", child, errno));
-      const TStep step = CopyEntry(child, cs, Join(target, name));
+      const TStep step = CopyEntry(child, cs, base::JoinPath(target, name));
       if (step != TStep::stOk) return step;
     }
     const timespec times[2] = {st.st_atim, st.st_mtim};
@@ -462,7 +408,7 @@ TWorker::TStep TWorker::CopyEntry(const std::string& source, const struct stat& 
     if (Moving()) FChanges.push_back({TDid::dCopiedFolder, source, {}});
     return TStep::stOk;
   }
-  const std::string work = WorkName(ParentOf(target), "part");
+  const std::string work = WorkName(base::ParentOf(target), "part");
   const TStep made = S_ISREG(st.st_mode)   ? CopyFileData(source, st, work)
                      : S_ISLNK(st.st_mode) ? CopyLink(source, st, work)
                                            : CopySpecial(source, st, work);
@@ -487,7 +433,7 @@ TWorker::TStep TWorker::CopyFileData(const std::string& source, const struct sta
   if (out < 0) {
     const int error = errno;
     close(in);
-    return Fail(ErrorText("Can not write into", ParentOf(work), error));
+    return Fail(ErrorText("Can not write into", base::ParentOf(work), error));
   }
   const bool sizeUnknown = SizeUnknownInAdvance(st);
   uint64_t copied = 0;
@@ -568,7 +514,7 @@ TWorker::TStep TWorker::CopyLink(const std::string& source, const struct stat& s
   const std::string target = RawLinkTarget(source, size_t(st.st_size));
   if (target.empty()) return Fail(ErrorText("Can not read", source, errno));
   if (symlink(target.c_str(), work.c_str()) != 0)
-    return Fail(ErrorText("Can not write into", ParentOf(work), errno));
+    return Fail(ErrorText("Can not write into", base::ParentOf(work), errno));
   const timespec times[2] = {st.st_atim, st.st_mtim};
   utimensat(AT_FDCWD, work.c_str(), times,
             AT_SYMLINK_NOFOLLOW);  // not every file system keeps link times
@@ -591,7 +537,7 @@ TWorker::TStep TWorker::CopySpecial(const std::string& source, const struct stat
 }
 
 TWorker::TStep TWorker::SetAside(const std::string& target) {
-  const std::string aside = WorkName(ParentOf(target), "old");
+  const std::string aside = WorkName(base::ParentOf(target), "old");
   const Fs::TFsResult moved = Fs::RenameNoReplace(target, aside);
   if (!moved) return Fail(ErrorText("Can not replace", target, moved.Error));
   FChanges.push_back({TDid::dSetAside, aside, target});
@@ -682,8 +628,7 @@ void TWorker::Rollback() {
 
 void TWorker::RunDelete(TFileOpReport& report) {
   for (const std::string& source : L.Request.Sources) {
-    TTotals totals;
-    Count(source, totals, L.Cancel);
+    const Fs::TWalkTotals totals = Fs::Walk(source, {}, &L.Cancel).Totals;
     FProgress.FilesTotal += totals.Files + totals.Folders;
   }
   Publish();
