@@ -17,11 +17,11 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <mutex>
 #include <optional>
 #include <thread>
 
+#include "base/Path.h"
 #include "platform/Fs.h"
 #include "platform/ServiceSlot.h"
 
@@ -34,28 +34,6 @@ TServiceSlot<TFileOps> gFileOps;
 // One copy step: cancelling and progress react within this many bytes.
 constexpr size_t kChunkBytes = 8u << 20;
 
-std::string Join(const std::string& folder, const std::string& name) {
-  return !folder.empty() && folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
-std::string WithoutTrailingSlashes(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
-}
-
-std::string BaseName(const std::string& path) {
-  const std::string clean = WithoutTrailingSlashes(path);
-  const size_t slash = clean.rfind('/');
-  return slash == std::string::npos ? clean : clean.substr(slash + 1);
-}
-
-std::string ParentOf(const std::string& path) {
-  const std::string clean = WithoutTrailingSlashes(path);
-  const size_t slash = clean.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : clean.substr(0, slash);
-}
-
 std::string ErrorText(const std::string& what, const std::string& path, int error) {
   return what + " " + path + ": " + Fs::TFsResult{error, path}.Message();
 }
@@ -64,8 +42,8 @@ std::string ErrorText(const std::string& what, const std::string& path, int erro
 // process id keeps two programs apart.
 std::string WorkName(const std::string& folder, const char* kind) {
   static std::atomic<uint64_t> counter{0};
-  return Join(folder, std::string(".norvo-") + kind + "-" + std::to_string(getpid()) + "-" +
-                          std::to_string(counter.fetch_add(1) + 1));
+  return base::JoinPath(folder, std::string(".norvo-") + kind + "-" + std::to_string(getpid()) +
+                                    "-" + std::to_string(counter.fetch_add(1) + 1));
 }
 
 bool Exists(const std::string& path) {
@@ -73,32 +51,77 @@ bool Exists(const std::string& path) {
   return lstat(path.c_str(), &st) == 0;
 }
 
+// The longest start of Text that fits in Bytes and does not end inside a UTF-8 character.
+std::string CutAtCharacter(const std::string& text, size_t bytes) {
+  if (text.size() <= bytes) return text;
+  size_t cut = bytes;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return text.substr(0, cut);
+}
+
+// Name with " (N)" added before its extension, shortened so that it is still a valid name: the
+// stem gives way first; an extension too long to leave room for a stem goes with it.
+std::string NumberedName(const std::string& stem, const std::string& ext, int n) {
+  const std::string number = " (" + std::to_string(n) + ")";
+  const size_t room = NAME_MAX - number.size();
+  constexpr size_t kLongestCharacter = 4;  // bytes of one UTF-8 character
+  if (stem.size() + ext.size() <= room) return stem + number + ext;
+  if (ext.size() + kLongestCharacter <= room)
+    return CutAtCharacter(stem, room - ext.size()) + number + ext;
+  return CutAtCharacter(stem + ext, room) + number;
+}
+
 // "name (2).ext", "name (3).ext", ... for the first name nothing holds. Folders and names
 // whose only dot is the first character have no extension.
 std::string FreeName(const std::string& target, bool folder) {
-  const std::string folderPath = ParentOf(target), name = BaseName(target);
+  const std::string folderPath = base::ParentOf(target), name = base::BaseName(target);
   const size_t dot = folder ? std::string::npos : name.rfind('.');
   const bool hasExt = dot != std::string::npos && dot > 0;
   const std::string stem = hasExt ? name.substr(0, dot) : name,
                     ext = hasExt ? name.substr(dot) : "";
   for (int n = 2;; ++n) {
-    const std::string candidate = Join(folderPath, stem + " (" + std::to_string(n) + ")" + ext);
+    const std::string candidate = base::JoinPath(folderPath, NumberedName(stem, ext, n));
     if (!Exists(candidate)) return candidate;
   }
 }
 
-std::string RealPath(const std::string& path) {
-  char* real = realpath(path.c_str(), nullptr);
-  std::string result = real ? real : path;
-  free(real);
-  return result;
+bool SameEntry(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// True when Folder is Dir or lies below it, links resolved.
-bool SameOrInside(const std::string& folder, const std::string& dir) {
-  const std::string f = RealPath(folder), d = RealPath(dir);
-  return f == d || (f.size() > d.size() && f.compare(0, d.size(), d) == 0 &&
-                    (d == "/" || f[d.size()] == '/'));
+// Whether the folder at Path is the folder Dir or lies below it, found by walking up through
+// ".." and comparing device and inode, so that neither links nor a second mount of the same file
+// system (a bind mount) hide the relation. Nothing when a parent can not be looked up.
+std::optional<bool> ParentsReach(const std::string& path, const struct stat& dir) {
+  int fd = open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  std::optional<bool> reached;
+  struct stat here, up;
+  while (!reached && fd >= 0 && fstat(fd, &here) == 0) {
+    const int parent = openat(fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    close(fd);
+    fd = parent;
+    if (SameEntry(here, dir))
+      reached = true;
+    else if (fd >= 0 && fstat(fd, &up) == 0 && SameEntry(up, here))
+      reached = false;  // the root: its parent is itself
+  }
+  if (fd >= 0) close(fd);
+  return reached;
+}
+
+// The same question answered on the resolved path's parents.
+bool ResolvedParentsReach(const std::string& path, const struct stat& dir) {
+  for (std::string folder = base::RealPath(path); !folder.empty();
+       folder = folder == "/" ? std::string() : base::ParentOf(folder)) {
+    struct stat st;
+    if (stat(folder.c_str(), &st) == 0 && SameEntry(st, dir)) return true;
+  }
+  return false;
+}
+
+bool FolderLiesIn(const std::string& path, const struct stat& dir) {
+  const std::optional<bool> reached = ParentsReach(path, dir);
+  return reached ? *reached : ResolvedParentsReach(path, dir);
 }
 
 std::vector<std::string> Names(const std::string& folder, bool& ok) {
@@ -114,6 +137,19 @@ bool SameTime(const timespec& a, const timespec& b) {
   return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
+// Whether an original is still the file that was copied: saving anew (a new file renamed over
+// it) changes the inode, writing to it the size or the write time.
+bool SameFileAsCopied(const struct stat& now, const struct stat& copied) {
+  return SameEntry(now, copied) && now.st_size == copied.st_size &&
+         SameTime(now.st_mtim, copied.st_mtim);
+}
+
+// Files of /proc, /sys and the like report 0 or one page as their size whatever they hold:
+// their contents are made as they are read.
+bool SizeUnknownInAdvance(const struct stat& st) {
+  return S_ISREG(st.st_mode) && (st.st_size == 0 || st.st_size == sysconf(_SC_PAGESIZE));
+}
+
 std::string RawLinkTarget(const std::string& path, size_t sizeHint) {
   std::vector<char> buffer(sizeHint + 1 > 256 ? sizeHint + 1 : 256);
   for (;;) {
@@ -122,32 +158,6 @@ std::string RawLinkTarget(const std::string& path, size_t sizeHint) {
     if (size_t(n) < buffer.size()) return std::string(buffer.data(), size_t(n));
     buffer.resize(buffer.size() * 2);
   }
-}
-
-struct TTotals {
-  uint64_t Files = 0;  // entries other than folders
-  uint64_t Folders = 0;
-  uint64_t Bytes = 0;
-};
-
-void Count(const std::string& path, TTotals& totals, const std::atomic<bool>& cancel) {
-  struct stat st;
-  if (lstat(path.c_str(), &st) != 0) return;
-  if (!S_ISDIR(st.st_mode)) {
-    ++totals.Files;
-    if (S_ISREG(st.st_mode)) totals.Bytes += uint64_t(st.st_size);
-    return;
-  }
-  ++totals.Folders;
-  Fs::List(path, [&](const Fs::TFileEntry& e) {
-    if (e.Directory && !e.Link) {
-      Count(Join(path, e.Name), totals, cancel);
-    } else {
-      ++totals.Files;
-      if (!e.Link) totals.Bytes += uint64_t(e.Size);
-    }
-    return !cancel.load(std::memory_order_relaxed);
-  });
 }
 
 // What the worker needs of its operation and of the interface thread.
@@ -171,8 +181,9 @@ class TWorker {
   enum class TDid { dMade, dMadeFolder, dRenamed, dSetAside, dCopied, dCopiedFolder };
   struct TChange {
     TDid What;
-    std::string A;  // the entry made, renamed (from), set aside (where it went), copied
-    std::string B;  // renamed (to), set aside (where it was)
+    std::string A;            // the entry made, renamed (from), set aside (where it went), copied
+    std::string B;            // renamed (to), set aside (where it was), copied (where the copy is)
+    struct stat Original {};  // copied: the original as it was read
   };
 
   bool Cancelled() const { return L.Cancel.load(std::memory_order_acquire); }
@@ -193,13 +204,14 @@ class TWorker {
   TStep Merge(const std::string& source, const std::string& target);
   TStep CopyEntry(const std::string& source, const struct stat& st, const std::string& target);
   TStep CopyFileData(const std::string& source, const struct stat& st, const std::string& work);
-  TStep Pump(int in, int out, const std::string& source, uint64_t& copied);
+  TStep Pump(int in, int out, const std::string& source, bool plainReads, uint64_t& copied);
   TStep CopyLink(const std::string& source, const struct stat& st, const std::string& work);
   TStep CopySpecial(const std::string& source, const struct stat& st, const std::string& work);
   TStep SetAside(const std::string& target);
   TConflictAnswer Answer(const TConflict& conflict);
   bool Flush(const std::string& folder);
-  void Commit();
+  bool Commit();
+  bool RemoveOriginal(const TChange& copied);
   void Rollback();
 
   TWorkerLink L;
@@ -241,9 +253,9 @@ void TWorker::RunTransfer(TFileOpReport& report) {
                                L.Request.TargetFolder + ": there is no such folder"}});
     return;
   }
-  std::vector<TTotals> totals(L.Request.Sources.size());
+  std::vector<Fs::TWalkTotals> totals(L.Request.Sources.size());
   for (size_t i = 0; i < totals.size() && !Cancelled(); ++i) {
-    Count(L.Request.Sources[i], totals[i], L.Cancel);
+    totals[i] = Fs::Walk(L.Request.Sources[i], {}, &L.Cancel).Totals;
     FProgress.FilesTotal += totals[i].Files;
     FProgress.BytesTotal += totals[i].Bytes;
   }
@@ -267,13 +279,13 @@ TFileOpItem TWorker::TransferItem(const std::string& source) {
   if (Cancelled()) return item;
   FChanges.clear();
   FErrors.clear();
-  FCrossFs = false;
+  FCrossFs = L.Request.MoveByCopying;
   std::string placed;
   TStep step;
   struct stat st;
   if (lstat(source.c_str(), &st) != 0)
     step = Fail(ErrorText("Can not find", source, errno));
-  else if (S_ISDIR(st.st_mode) && SameOrInside(L.Request.TargetFolder, source))
+  else if (S_ISDIR(st.st_mode) && FolderLiesIn(L.Request.TargetFolder, st))
     step = Fail(std::string("Can not ") + Verb() + " " + source + " into itself");
   else
     step = TransferEntry(source, L.Request.TargetFolder, &placed);
@@ -281,8 +293,7 @@ TFileOpItem TWorker::TransferItem(const std::string& source) {
     step = TStep::stFailed;
   switch (step) {
     case TStep::stOk:
-      Commit();
-      item.Outcome = TItemOutcome::ioDone;
+      item.Outcome = Commit() ? TItemOutcome::ioDone : TItemOutcome::ioPartlyMoved;
       item.Target = placed;
       break;
     case TStep::stSkipped:
@@ -307,7 +318,7 @@ TWorker::TStep TWorker::TransferEntry(const std::string& source, const std::stri
                                       std::string* placed) {
   struct stat st, existing;
   if (lstat(source.c_str(), &st) != 0) return Fail(ErrorText("Can not read", source, errno));
-  std::string target = Join(folder, BaseName(source));
+  std::string target = base::JoinPath(folder, base::BaseName(source));
   bool merge = false;
   if (lstat(target.c_str(), &existing) == 0) {
     if (existing.st_dev == st.st_dev && existing.st_ino == st.st_ino) {
@@ -331,6 +342,10 @@ TWorker::TStep TWorker::TransferEntry(const std::string& source, const std::stri
           break;
         case TConflictChoice::ccReplace:
           merge = S_ISDIR(st.st_mode) && S_ISDIR(existing.st_mode);
+          // Setting aside a folder that holds the source would take the source with it.
+          if (!merge && S_ISDIR(existing.st_mode) && FolderLiesIn(base::ParentOf(source), existing))
+            return Fail("Can not replace " + target + " with " + source +
+                        ": it is inside the folder it would replace");
           if (!merge && SetAside(target) != TStep::stOk) return TStep::stFailed;
           break;
       }
@@ -360,7 +375,7 @@ TWorker::TStep TWorker::Merge(const std::string& source, const std::string& targ
   if (!listed) return Fail(ErrorText("Can not read", source, errno));
   for (const std::string& name : names) {
     if (Cancelled()) return TStep::stCancelled;
-    const TStep step = TransferEntry(Join(source, name), target, nullptr);
+    const TStep step = TransferEntry(base::JoinPath(source, name), target, nullptr);
     if (step == TStep::stFailed || step == TStep::stCancelled) return step;
   }
   // Emptied by the move, the source folder goes at the end (it stays if anything was skipped).
@@ -380,10 +395,10 @@ TWorker::TStep TWorker::CopyEntry(const std::string& source, const struct stat& 
     const std::vector<std::string> names = Names(source, listed);
     if (!listed) return Fail(ErrorText("Can not read", source, errno));
     for (const std::string& name : names) {
-      const std::string child = Join(source, name);
+      const std::string child = base::JoinPath(source, name);
       struct stat cs;
       if (lstat(child.c_str(), &cs) != 0) return Fail(ErrorText("Can not read", child, errno));
-      const TStep step = CopyEntry(child, cs, Join(target, name));
+      const TStep step = CopyEntry(child, cs, base::JoinPath(target, name));
       if (step != TStep::stOk) return step;
     }
     const timespec times[2] = {st.st_atim, st.st_mtim};
@@ -393,7 +408,7 @@ TWorker::TStep TWorker::CopyEntry(const std::string& source, const struct stat& 
     if (Moving()) FChanges.push_back({TDid::dCopiedFolder, source, {}});
     return TStep::stOk;
   }
-  const std::string work = WorkName(ParentOf(target), "part");
+  const std::string work = WorkName(base::ParentOf(target), "part");
   const TStep made = S_ISREG(st.st_mode)   ? CopyFileData(source, st, work)
                      : S_ISLNK(st.st_mode) ? CopyLink(source, st, work)
                                            : CopySpecial(source, st, work);
@@ -404,7 +419,7 @@ TWorker::TStep TWorker::CopyEntry(const std::string& source, const struct stat& 
     return Fail(ErrorText("Can not create", target, placed.Error));
   }
   FChanges.push_back({TDid::dMade, target, {}});
-  if (Moving()) FChanges.push_back({TDid::dCopied, source, {}});
+  if (Moving()) FChanges.push_back({TDid::dCopied, source, target, st});
   ++FProgress.FilesDone;
   Publish();
   return TStep::stOk;
@@ -418,19 +433,21 @@ TWorker::TStep TWorker::CopyFileData(const std::string& source, const struct sta
   if (out < 0) {
     const int error = errno;
     close(in);
-    return Fail(ErrorText("Can not write into", ParentOf(work), error));
+    return Fail(ErrorText("Can not write into", base::ParentOf(work), error));
   }
+  const bool sizeUnknown = SizeUnknownInAdvance(st);
   uint64_t copied = 0;
-  TStep step = Pump(in, out, source, copied);
+  TStep step = Pump(in, out, source, sizeUnknown, copied);
   struct stat after;
   if (step == TStep::stOk) {
     // The check before an original may go: every byte arrived and nobody wrote to the
-    // original meanwhile.
-    if (fstat(in, &after) != 0 || copied != uint64_t(after.st_size))
+    // original meanwhile. A file whose size is not known in advance is copied as it read.
+    const bool read = fstat(in, &after) == 0;
+    const bool whole =
+        read && (copied == uint64_t(after.st_size) || (sizeUnknown && after.st_size == st.st_size));
+    if (!whole || (Moving() && !SameFileAsCopied(after, st)))
       step =
           Fail(std::string("Can not ") + Verb() + " " + source + ": it changed while it was read");
-    else if (Moving() && (after.st_size != st.st_size || !SameTime(after.st_mtim, st.st_mtim)))
-      step = Fail("Can not move " + source + ": it changed while it was read");
   }
   if (step == TStep::stOk) {
     const timespec times[2] = {st.st_atim, st.st_mtim};
@@ -445,9 +462,12 @@ TWorker::TStep TWorker::CopyFileData(const std::string& source, const struct sta
   return step;
 }
 
-TWorker::TStep TWorker::Pump(int in, int out, const std::string& source, uint64_t& copied) {
-  // In the kernel where it can (no trip through our memory), else a plain read and write.
-  enum { kRange, kSendfile, kReadWrite } method = kRange;
+TWorker::TStep TWorker::Pump(int in, int out, const std::string& source, bool plainReads,
+                             uint64_t& copied) {
+  // In the kernel where it can (no trip through our memory), else a plain read and write. The
+  // kernel's copies stop at the reported size, so files whose size is not known in advance are
+  // read plainly.
+  enum { kRange, kSendfile, kReadWrite } method = plainReads ? kReadWrite : kRange;
   std::vector<char> buffer;
   for (;;) {
     if (Cancelled()) return TStep::stCancelled;
@@ -494,7 +514,7 @@ TWorker::TStep TWorker::CopyLink(const std::string& source, const struct stat& s
   const std::string target = RawLinkTarget(source, size_t(st.st_size));
   if (target.empty()) return Fail(ErrorText("Can not read", source, errno));
   if (symlink(target.c_str(), work.c_str()) != 0)
-    return Fail(ErrorText("Can not write into", ParentOf(work), errno));
+    return Fail(ErrorText("Can not write into", base::ParentOf(work), errno));
   const timespec times[2] = {st.st_atim, st.st_mtim};
   utimensat(AT_FDCWD, work.c_str(), times,
             AT_SYMLINK_NOFOLLOW);  // not every file system keeps link times
@@ -517,7 +537,7 @@ TWorker::TStep TWorker::CopySpecial(const std::string& source, const struct stat
 }
 
 TWorker::TStep TWorker::SetAside(const std::string& target) {
-  const std::string aside = WorkName(ParentOf(target), "old");
+  const std::string aside = WorkName(base::ParentOf(target), "old");
   const Fs::TFsResult moved = Fs::RenameNoReplace(target, aside);
   if (!moved) return Fail(ErrorText("Can not replace", target, moved.Error));
   FChanges.push_back({TDid::dSetAside, aside, target});
@@ -541,15 +561,15 @@ bool TWorker::Flush(const std::string& folder) {
   return ok;
 }
 
-void TWorker::Commit() {
+bool TWorker::Commit() {
+  bool allRemoved = true;
   for (const TChange& change : FChanges) {
     if (change.What == TDid::dSetAside) {
       if (const Fs::TFsResult r = Fs::RemoveTree(change.A); !r)
         FErrors.push_back("The replaced " + change.B + " was kept as " + change.A + ": " +
                           ErrorText("can not delete", r.Path, r.Error));
     } else if (change.What == TDid::dCopied) {
-      if (unlink(change.A.c_str()) != 0)
-        FErrors.push_back(ErrorText("Moved, but can not remove the original", change.A, errno));
+      allRemoved = RemoveOriginal(change) && allRemoved;
     } else if (change.What == TDid::dCopiedFolder) {
       // A folder that still holds anything keeps it: only what was moved out goes.
       if (rmdir(change.A.c_str()) != 0 && errno != ENOTEMPTY && errno != EEXIST)
@@ -557,6 +577,24 @@ void TWorker::Commit() {
     }
   }
   FChanges.clear();
+  return allRemoved;
+}
+
+bool TWorker::RemoveOriginal(const TChange& copied) {
+  // By path, so only after making sure the path still holds what was copied: an editor may have
+  // saved a new version over it, or written to it, since.
+  struct stat now;
+  if (lstat(copied.A.c_str(), &now) != 0) {
+    if (errno == ENOENT) return true;  // already gone: nothing to lose
+  } else if (!SameFileAsCopied(now, copied.Original)) {
+    FErrors.push_back("Kept " + copied.A + ": it changed after it was copied, so " + copied.B +
+                      " holds its earlier version");
+    return false;
+  } else if (unlink(copied.A.c_str()) == 0) {
+    return true;
+  }
+  FErrors.push_back(ErrorText("Moved, but can not remove the original", copied.A, errno));
+  return false;
 }
 
 void TWorker::Rollback() {
@@ -590,8 +628,7 @@ void TWorker::Rollback() {
 
 void TWorker::RunDelete(TFileOpReport& report) {
   for (const std::string& source : L.Request.Sources) {
-    TTotals totals;
-    Count(source, totals, L.Cancel);
+    const Fs::TWalkTotals totals = Fs::Walk(source, {}, &L.Cancel).Totals;
     FProgress.FilesTotal += totals.Files + totals.Folders;
   }
   Publish();

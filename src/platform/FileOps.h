@@ -10,8 +10,11 @@
 //   replaced comes back. Entries finished before stay finished.
 // - A move within one file system renames. A move to another one copies, checks the copy (every
 //   byte written, the source unchanged meanwhile, the copy flushed to its disk), and only then
-//   deletes the originals, and only those that were copied.
-// - A folder is never copied or moved into itself or below itself.
+//   deletes the originals, and only those that were copied and are still the same file (device,
+//   inode, size and write time looked at just before each removal). One that changed after its
+//   copy was made stays where it is, and the entry is reported as partly moved.
+// - A folder is never copied or moved into itself or below itself, however it is reached (links,
+//   other mounts of its file system), and an entry is never replaced by something inside it.
 // - Completion is reported on the interface thread with what was done to each entry.
 #pragma once
 
@@ -60,11 +63,13 @@ struct TConflictAnswer {
 };
 
 enum class TItemOutcome {
-  ioDone,      // copied, moved, deleted or trashed as asked
-  ioDeleted,   // trashing: its file system has no trash, and the user agreed to delete it
-  ioSkipped,   // a conflict answered "skip", a move onto itself, or permanent deletion declined
-  ioFailed,    // Errors say why; nothing of it was changed (a deletion may have begun)
-  ioCancelled  // not handled, or handled and undone, because the work was cancelled
+  ioDone,         // copied, moved, deleted or trashed as asked
+  ioPartlyMoved,  // moved, but some originals stayed where they were: those that changed after
+                  // they were copied, or could not be removed (Errors name each and say why)
+  ioDeleted,      // trashing: its file system has no trash, and the user agreed to delete it
+  ioSkipped,      // a conflict answered "skip", a move onto itself, or permanent deletion declined
+  ioFailed,       // Errors say why; nothing of it was changed (a deletion may have begun)
+  ioCancelled     // not handled, or handled and undone, because the work was cancelled
 };
 
 struct TFileOpItem {
@@ -118,6 +123,9 @@ struct TFileOpRequest {
   // Runs on the worker after each step (a chunk of a file, an entry); returning false cancels.
   // For callers that must act at an exact point, such as a test that cancels halfway.
   std::function<bool(const TFileOpProgress&)> OnWorkerProgress;
+  // Moves copy, check and delete even within one file system, as they do between two; lets
+  // that path be tested on a machine with a single file system.
+  bool MoveByCopying = false;
 };
 
 class TFileOps {

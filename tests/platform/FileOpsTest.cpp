@@ -1,115 +1,26 @@
 // Copy, move, delete and trash on a worker, on the real file system, with the headless windows
 // answering conflicts from a script.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
-#include <map>
+#include <cstring>
+#include <memory>
 #include <optional>
 #include <thread>
 
-#include "TempFolder.h"
-#include "platform/FileOps.h"
-#include "platform/Fs.h"
-#include "platform/headless/HeadlessBackend.h"
-#include "platform/headless/HeadlessFileOpUi.h"
-#include "platform/headless/HeadlessTrash.h"
+#include "FileOpsFixture.h"
 
 using namespace platform;
-using namespace platform::headless;
-using fstest::Exists;
-using fstest::ReadFile;
-using fstest::TTempFolder;
+using namespace fstest;
 
 namespace {
 
-constexpr uint64_t kPatienceMs = 60000;  // a hang guard, not a measurement
-
-// Everything about a tree that a copy must keep: kinds, contents, permissions, write times and
-// link targets, by path relative to Root.
-std::map<std::string, std::string> Snapshot(const std::string& root,
-                                            const std::string& relative = "") {
-  std::map<std::string, std::string> tree;
-  const std::string path = relative.empty() ? root : root + "/" + relative;
-  struct stat st;
-  if (lstat(path.c_str(), &st) != 0) return tree;
-  const std::string mode = std::to_string(st.st_mode & 07777);
-  if (S_ISDIR(st.st_mode)) {
-    tree[relative] = "dir " + mode;
-    Fs::List(path, [&](const Fs::TFileEntry& e) {
-      tree.merge(Snapshot(root, relative.empty() ? e.Name : relative + "/" + e.Name));
-      return true;
-    });
-  } else if (S_ISLNK(st.st_mode)) {
-    char target[4096];
-    const ssize_t n = readlink(path.c_str(), target, sizeof target);
-    tree[relative] = "link " + std::string(target, size_t(n > 0 ? n : 0));
-  } else if (S_ISREG(st.st_mode)) {
-    tree[relative] = "file " + mode + " " + std::to_string(st.st_mtim.tv_sec) + "." +
-                     std::to_string(st.st_mtim.tv_nsec) + " " + ReadFile(path);
-  } else {
-    tree[relative] = "special " + mode;
-  }
-  return tree;
-}
-
-// Names of work in progress must never be left behind.
-bool HasWorkLeftovers(const std::string& folder) {
-  bool found = false;
-  Fs::List(folder, [&](const Fs::TFileEntry& e) {
-    found = found || e.Name.rfind(".norvo-", 0) == 0 ||
-            (e.Directory && !e.Link && HasWorkLeftovers(folder + "/" + e.Name));
-    return true;
-  });
-  return found;
-}
-
-std::string Big(size_t bytes, char seed) {
-  std::string data(bytes, 0);
-  for (size_t i = 0; i < bytes; ++i) data[i] = char(seed + i * 7 + i / 4096);
-  return data;
-}
-
-void SetWriteTime(const std::string& path, int64_t sec) {
-  const timespec times[2] = {{sec, 0}, {sec, 123456789}};
-  utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
-}
-
-// A second file system for moves between file systems, when the machine has one.
-std::string OtherFileSystemReason(const std::string& here) {
-  struct stat shm, tmp;
-  if (stat("/dev/shm", &shm) != 0 || access("/dev/shm", W_OK) != 0) return "/dev/shm is missing";
-  if (stat(here.c_str(), &tmp) != 0 || shm.st_dev == tmp.st_dev)
-    return "/dev/shm is on the same file system as the temporary folder";
-  return {};
-}
-
-class FileOpsThreads : public ::testing::Test {
- protected:
-  THeadlessBackend Backend{TClock::ckReal};
-  TTempFolder Tmp;
-  THeadlessFileOpUi Ui;
-  THeadlessTrash TrashCan{Tmp.Path("trash")};
-  std::unique_ptr<TFileOps> Ops =
-      std::make_unique<TFileOps>(Backend.Loop, Ui, TrashCan, Backend.Dialog);
-
-  TFileOpReport Run(TFileOpKind kind, std::vector<std::string> sources,
-                    const std::string& target = {},
-                    std::function<bool(const TFileOpProgress&)> onWorker = {}) {
-    std::optional<TFileOpReport> report;
-    TFileOpRequest request;
-    request.Kind = kind;
-    request.Sources = std::move(sources);
-    request.TargetFolder = target;
-    request.OnDone = [&](const TFileOpReport& r) { report = r; };
-    request.OnWorkerProgress = std::move(onWorker);
-    Ops->Start(std::move(request));
-    EXPECT_TRUE(Backend.Loop.RunUntil([&] { return report.has_value(); }, kPatienceMs));
-    return report.value_or(TFileOpReport{});
-  }
-};
+class FileOpsThreads : public fstest::TFileOpsFixture {};
 
 }  // namespace
 
@@ -245,6 +156,94 @@ TEST_F(FileOpsThreads, AFolderNeverGoesIntoItself) {
   }
 }
 
+namespace {
+
+// The report of copying or moving the folder D somewhere inside itself.
+void ExpectRefusedIntoItself(const TFileOpReport& report, const std::string& d) {
+  ASSERT_EQ(report.Items.size(), 1u);
+  EXPECT_EQ(report.Items[0].Outcome, TItemOutcome::ioFailed);
+  ASSERT_EQ(report.Items[0].Errors.size(), 1u);
+  EXPECT_NE(report.Items[0].Errors[0].find(d + " into itself"), std::string::npos)
+      << report.Items[0].Errors[0];
+}
+
+}  // namespace
+
+TEST_F(FileOpsThreads, AFolderReachedThroughALinkIsStillItself) {
+  Tmp.File("d/sub/f.txt", "f");
+  ASSERT_EQ(symlink(Tmp.Path("d").c_str(), Tmp.Path("to-d").c_str()), 0);
+  ASSERT_EQ(symlink(Tmp.Root().c_str(), Tmp.Path("to-root").c_str()), 0);
+  const auto before = Snapshot(Tmp.Path("d"));
+  struct TCase {
+    std::string Source, Target;
+  };
+  const TCase cases[] = {
+      {Tmp.Path("d"), Tmp.Path("to-d/sub")},       // the target through a link
+      {Tmp.Path("to-root/d"), Tmp.Path("d/sub")},  // the source through a link
+      {Tmp.Path("to-root/d"), Tmp.Path("to-d")},   // both
+  };
+  for (TFileOpKind kind : {TFileOpKind::okCopy, TFileOpKind::okMove}) {
+    for (const TCase& c : cases) {
+      SCOPED_TRACE(c.Source + " -> " + c.Target);
+      ExpectRefusedIntoItself(Run(kind, {c.Source}, c.Target), c.Source);
+      EXPECT_EQ(Snapshot(Tmp.Path("d")), before);
+    }
+  }
+}
+
+TEST_F(FileOpsThreads, AFolderReachedThroughABindMountIsStillItself) {
+  if (geteuid() != 0) GTEST_SKIP() << "a bind mount needs root";
+  Tmp.File("d/sub/f.txt", "f");
+  const std::string view = Tmp.Folder("view");
+  if (mount(Tmp.Path("d").c_str(), view.c_str(), nullptr, MS_BIND, nullptr) != 0)
+    GTEST_SKIP() << "mount --bind is refused here: " << strerror(errno);
+  // Unmounted before the temporary folder is removed, so nothing is removed through it.
+  const std::unique_ptr<const std::string, void (*)(const std::string*)> unmount(
+      &view, [](const std::string* path) { umount2(path->c_str(), MNT_DETACH); });
+  const auto before = Snapshot(Tmp.Path("d"));
+  for (TFileOpKind kind : {TFileOpKind::okCopy, TFileOpKind::okMove}) {
+    for (const std::string& target : {view + "/sub", view}) {
+      SCOPED_TRACE(target);
+      ExpectRefusedIntoItself(Run(kind, {Tmp.Path("d")}, target), Tmp.Path("d"));
+      EXPECT_EQ(Snapshot(Tmp.Path("d")), before);
+    }
+  }
+}
+
+TEST_F(FileOpsThreads, ReplacingTheFolderThatHoldsTheSourceIsRefused) {
+  struct TCase {
+    const char* Name;
+    std::string Source;
+    std::vector<TConflictAnswer> Answers;
+  };
+  // t/A/A into t would set t/A aside, and the source with it. Inside a merge the same: t/X/Y/X
+  // merges into t/X, where its file Y would replace the folder t/X/Y that holds it.
+  const TCase cases[] = {
+      {"a file replacing its own folder", "A/A", {{TConflictChoice::ccReplace, false}}},
+      {"a file replacing the folder that holds it, within a merge",
+       "X/Y/X",
+       {{TConflictChoice::ccReplace, false}, {TConflictChoice::ccReplace, false}}},
+  };
+  Tmp.File("t/A/A", "inner");
+  Tmp.File("t/A/other.txt", "other");
+  Tmp.File("t/X/Y/X/Y", "deep");
+  const auto before = Snapshot(Tmp.Path("t"));
+  for (TFileOpKind kind : {TFileOpKind::okCopy, TFileOpKind::okMove}) {
+    for (const TCase& c : cases) {
+      SCOPED_TRACE(c.Name);
+      Ui.ConflictAnswers.assign(c.Answers.begin(), c.Answers.end());
+      const std::string source = Tmp.Path("t/" + c.Source);
+      const TFileOpReport report = Run(kind, {source}, Tmp.Path("t"));
+      ASSERT_EQ(report.Items.size(), 1u);
+      EXPECT_EQ(report.Items[0].Outcome, TItemOutcome::ioFailed);
+      EXPECT_TRUE(Contains(report.Items[0].Errors, "inside the folder it would replace"))
+          << ::testing::PrintToString(report.Items[0].Errors);
+      EXPECT_EQ(Snapshot(Tmp.Path("t")), before);
+      EXPECT_FALSE(HasWorkLeftovers(Tmp.Path("t")));
+    }
+  }
+}
+
 TEST_F(FileOpsThreads, IntoItsOwnFolderACopyGetsANewNameAndAMoveDoesNothing) {
   const std::string file = Tmp.File("here/notes.txt", "n");
   Tmp.File("here/box/in", "i");
@@ -308,9 +307,7 @@ TEST_F(FileOpsThreads, CancelFromTheWindowStopsBeforeAnythingIsTouched) {
 }
 
 TEST_F(FileOpsThreads, MoveAcrossFileSystemsLosesNothing) {
-  const std::string reason = OtherFileSystemReason(Tmp.Root());
-  if (!reason.empty()) GTEST_SKIP() << reason;
-  TTempFolder shm("/dev/shm");
+  const TTempFolder& shm = Far();
   shm.File("tree/a.txt", "alpha");
   chmod(shm.Path("tree/a.txt").c_str(), 0604);
   SetWriteTime(shm.Path("tree/a.txt"), 1250000000);
@@ -410,4 +407,132 @@ TEST_F(FileOpsThreads, AMissingTargetFolderFailsEveryEntryByName) {
   ASSERT_EQ(report.Items[0].Errors.size(), 1u);
   EXPECT_NE(report.Items[0].Errors[0].find(Tmp.Path("nowhere")), std::string::npos);
   EXPECT_EQ(ReadFile(source), "a");
+}
+
+TEST_F(FileOpsThreads, FilesWhoseSizeIsNotKnownInAdvanceAreCopiedAsRead) {
+  // /proc reports 0 bytes for these; their text is made when they are read.
+  const std::string dst = Tmp.Folder("dst");
+  const TFileOpReport report =
+      Run(TFileOpKind::okCopy, {"/proc/version", "/proc/self/status"}, dst);
+  ASSERT_EQ(report.Items.size(), 2u);
+  for (const TFileOpItem& item : report.Items) {
+    EXPECT_EQ(item.Outcome, TItemOutcome::ioDone) << item.Source;
+    EXPECT_TRUE(item.Errors.empty()) << ::testing::PrintToString(item.Errors);
+  }
+  EXPECT_EQ(ReadFile(dst + "/version"), ReadFile("/proc/version"));
+  EXPECT_NE(ReadFile(dst + "/version").find("Linux"), std::string::npos);
+  // The numbers in a process's status change from one read to the next; its name does not.
+  const std::string status = ReadFile(dst + "/status");
+  EXPECT_EQ(status.substr(0, status.find('\n')),
+            ReadFile("/proc/self/status").substr(0, status.find('\n')));
+  EXPECT_NE(status.find("\nPid:"), std::string::npos);
+}
+
+TEST_F(FileOpsThreads, SysFilesReportingOnePageAreCopiedAsRead) {
+  // /sys reports one page for its files, whatever they hold.
+  const std::string online = "/sys/devices/system/cpu/online";
+  struct stat st;
+  if (stat(online.c_str(), &st) != 0 || access(online.c_str(), R_OK) != 0)
+    GTEST_SKIP() << online << " can not be read here";
+  const std::string dst = Tmp.Folder("dst");
+  const TFileOpReport report = Run(TFileOpKind::okCopy, {online}, dst);
+  ASSERT_EQ(report.Items.size(), 1u);
+  EXPECT_EQ(report.Items[0].Outcome, TItemOutcome::ioDone);
+  EXPECT_TRUE(report.Items[0].Errors.empty()) << ::testing::PrintToString(report.Items[0].Errors);
+  EXPECT_EQ(ReadFile(dst + "/online"), ReadFile(online));
+  EXPECT_NE(ReadFile(dst + "/online").size(), size_t(st.st_size));
+}
+
+TEST_F(FileOpsThreads, AnOrdinaryFileCutShortWhileItIsCopiedFails) {
+  // Unlike /proc and /sys, an ordinary file that ends before its size was read changed.
+  const std::string source = Tmp.File("src/cut.bin", Big(9 << 20, 'c'));
+  const std::string dst = Tmp.Folder("dst");
+  bool cut = false;
+  const TFileOpReport report =
+      Run(TFileOpKind::okCopy, {source}, dst, [&](const TFileOpProgress& p) {
+        if (!cut && p.Current == source) cut = truncate(source.c_str(), 1000) == 0;
+        return true;
+      });
+  ASSERT_TRUE(cut);
+  ASSERT_EQ(report.Items.size(), 1u);
+  EXPECT_EQ(report.Items[0].Outcome, TItemOutcome::ioFailed);
+  EXPECT_TRUE(Contains(report.Items[0].Errors, source + ": it changed while it was read"))
+      << ::testing::PrintToString(report.Items[0].Errors);
+  EXPECT_FALSE(Exists(dst + "/cut.bin"));
+  EXPECT_FALSE(HasWorkLeftovers(dst));
+}
+
+namespace {
+
+// A name of exactly Bytes bytes: ASCII padding, then Character repeated up to the extension.
+std::string NameOfLength(size_t bytes, const std::string& character, const std::string& ext) {
+  std::string stem;
+  const size_t stemBytes = bytes - ext.size();
+  while (stem.size() + character.size() <= stemBytes) stem += character;
+  return std::string(stemBytes - stem.size(), 'p') + stem + ext;
+}
+
+bool ContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// Number N added to Original as FreeName must: " (N)" before the extension, the stem cut as
+// little as needed and only between characters, the whole within 255 bytes.
+void ExpectNumberedName(const std::string& original, const std::string& ext,
+                        const std::string& made, int n) {
+  const std::string number = " (" + std::to_string(n) + ")";
+  SCOPED_TRACE(made);
+  EXPECT_LE(made.size(), 255u);
+  ASSERT_GE(made.size(), number.size() + ext.size());
+  EXPECT_EQ(made.substr(made.size() - ext.size() - number.size()), number + ext);
+  const std::string stem = made.substr(0, made.size() - ext.size() - number.size());
+  ASSERT_FALSE(stem.empty());
+  EXPECT_EQ(original.compare(0, stem.size(), stem), 0) << "not a start of the original";
+  EXPECT_FALSE(ContinuationByte(original[stem.size()])) << "cut inside a character";
+  EXPECT_GT(stem.size() + 4, 255 - number.size() - ext.size()) << "cut more than needed";
+}
+
+}  // namespace
+
+TEST_F(FileOpsThreads, NumberedNamesOfLongNamesFitIn255Bytes) {
+  const std::string characters[] = {"a", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"};
+  int round = 0;
+  for (const std::string& ext : {std::string(".txt"), std::string()}) {
+    for (const std::string& character : characters) {
+      for (size_t bytes = 250; bytes <= 255; ++bytes) {
+        const std::string name = NameOfLength(bytes, character, ext);
+        SCOPED_TRACE(std::to_string(bytes) + " bytes of " + character + ext);
+        const std::string base = "r" + std::to_string(round++);
+        // A duplicate in its own folder, twice; "keep both" for a clash elsewhere.
+        const std::string own = Tmp.File(base + "/own/" + name, "dup");
+        Tmp.File(base + "/dst/" + name, "old");
+        const TFileOpReport twice = Run(TFileOpKind::okCopy, {own, own}, Tmp.Path(base + "/own"));
+        Ui.ConflictAnswers = {{TConflictChoice::ccKeepBoth, false}};
+        const TFileOpReport both = Run(TFileOpKind::okCopy, {own}, Tmp.Path(base + "/dst"));
+        ASSERT_EQ(twice.Items.size(), 2u);
+        ASSERT_EQ(both.Items.size(), 1u);
+        const std::pair<const TFileOpItem*, int> made[] = {
+            {&twice.Items[0], 2}, {&twice.Items[1], 3}, {&both.Items[0], 2}};
+        for (const auto& [item, n] : made) {
+          ASSERT_EQ(item->Outcome, TItemOutcome::ioDone) << ::testing::PrintToString(item->Errors);
+          const std::string madeName = item->Target.substr(item->Target.rfind('/') + 1);
+          const std::string stemAndExt = name.substr(0, name.size() - ext.size());
+          ExpectNumberedName(stemAndExt, ext, madeName, n);
+          EXPECT_EQ(ReadFile(item->Target), "dup");
+        }
+        EXPECT_EQ(ReadFile(Tmp.Path(base + "/dst/" + name)), "old");
+      }
+    }
+  }
+}
+
+TEST_F(FileOpsThreads, AnExtensionTooLongToKeepIsCutWithTheName) {
+  // "a." and 252 bytes of extension: no room for a stem before it, so the number goes last.
+  const std::string name = "a." + std::string(252, 'x');
+  const std::string folderName(255, 'f');  // folders have no extension
+  const std::string file = Tmp.File("own/" + name, "f");
+  const std::string folder = Tmp.Folder("own/" + folderName);
+  const TFileOpReport report = Run(TFileOpKind::okCopy, {file, folder}, Tmp.Path("own"));
+  ASSERT_EQ(report.Items.size(), 2u);
+  EXPECT_EQ(report.Items[0].Target, Tmp.Path("own/" + name.substr(0, 251) + " (2)"));
+  EXPECT_EQ(report.Items[1].Target, Tmp.Path("own/" + folderName.substr(0, 251) + " (2)"));
+  EXPECT_EQ(ReadFile(report.Items[0].Target), "f");
 }
