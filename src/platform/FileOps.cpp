@@ -24,6 +24,7 @@
 #include "base/Path.h"
 #include "platform/Fs.h"
 #include "platform/ServiceSlot.h"
+#include "platform/ThreadCheck.h"
 
 namespace platform {
 
@@ -723,6 +724,7 @@ TFileOps::~TFileOps() {
 }
 
 TFileOps::TOpId TFileOps::Start(TFileOpRequest request) {
+  NV_ASSERT_UI_THREAD();
   auto op = std::make_shared<TOp>();
   op->Id = FNextId++;
   op->Request = std::move(request);
