@@ -80,6 +80,24 @@ TEST_F(Entries, WriteIniParam) {
   EXPECT_NE(ReadFile("Data/T.NVS").find("Empty= Size(12)\n"), std::string::npos);
 }
 
+// A stored value with a bracket that never closes takes an item once and keeps it.
+TEST_F(Entries, WritesAfterAValueNeverClosedDoNotGrowTheFile) {
+  std::string file = WriteFile("Data/Settings.NVS", "[Norvo]\nFont=Name(x\nMouse=Cmd(a, Delay(1)\n");
+  for (int round = 0; round < 3; ++round) {
+    EXPECT_TRUE(WriteIniParam(file, "Norvo", "Font", "Size", 5));
+    TParamString ps;
+    EXPECT_TRUE(ps.SaveToIni("SettingsFile:\\", "Norvo", "Mouse", "Delay", 2));
+  }
+  EXPECT_EQ(IniReadString(file, "Norvo", "Font", ""), "Name(x), Size(5)");
+  EXPECT_EQ(IniReadString(file, "Norvo", "Mouse", ""), "Cmd(a, Delay(1)), Delay(2)");
+  gfx::TFont32 font;
+  TParamString stored;
+  stored.LoadFromIni("SettingsFile:\\", "Norvo", "Font", "");
+  ApplyFontSpec(font, stored.PS_STRING);
+  EXPECT_EQ(font.Name, "x");
+  EXPECT_EQ(font.Size, 5);
+}
+
 TEST_F(Entries, WriteIniParamMakesFilesOnlyInExistingFolders) {
   EXPECT_FALSE(WriteIniParam(PathOf("Nowhere/ThemeData.NVS"), "S", "K", "P", 1));
   EXPECT_FALSE(std::filesystem::exists(PathOf("Nowhere")));
