@@ -1,4 +1,9 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <thread>
 
@@ -119,6 +124,33 @@ TEST_F(OptionsLoad, TheBundledFileSuitsSubstringReaders) {
       EXPECT_EQ(value.find(key), start) << entry.Key << ": " << key;
     }
   }
+}
+
+// One load reads the settings file once. Here the file is a named pipe that hands every reader
+// the next version of it: the first with every option set, each later one empty. A load that
+// went back to the file for a later key would mix the two.
+TEST_F(OptionsLoad, OneLoadReadsOneVersionOfTheFile) {
+  ASSERT_EQ(mkfifo(Settings.c_str(), 0600), 0);
+  std::atomic<bool> stop{false};
+  std::atomic<int> served{0};
+  std::thread server([&] {
+    while (!stop) {
+      const int fd = open(Settings.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);  // needs a reader
+      if (fd < 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        continue;
+      }
+      const std::string_view version = served++ == 0 ? kEveryOption : "[Norvo]\n";
+      EXPECT_EQ(write(fd, version.data(), version.size()), ssize_t(version.size()));
+      close(fd);
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));  // its reader reaches the end
+    }
+  });
+  EXPECT_NO_THROW(LoadOptions());
+  stop = true;
+  server.join();
+  EXPECT_EQ(served, 1);
+  EXPECT_TRUE(*Options() == EveryOption());
 }
 
 TEST_F(OptionsLoad, SizesThatDivideAreAtLeastOne) {
