@@ -310,11 +310,15 @@ std::string OriginalPath(const std::string& trashDir, const std::string& name) {
   char buffer[4096];
   for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) text.append(buffer, size_t(n));
   close(fd);
+  return ParseTrashInfo(text);
+}
+
+std::string ParseTrashInfo(std::string_view text) {
   constexpr std::string_view kKey = "\nPath=";
   const size_t at = text.find(kKey);
-  if (at == std::string::npos) return {};
+  if (at == std::string_view::npos) return {};
   const size_t start = at + kKey.size();
-  return Unescape(std::string_view(text).substr(start, text.find('\n', start) - start));
+  return Unescape(text.substr(start, text.find('\n', start) - start));
 }
 
 }  // namespace trashfolder

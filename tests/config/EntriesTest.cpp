@@ -154,6 +154,20 @@ TEST_F(Entries, LoadResizeParamsAndWorkArea) {
   EXPECT_EQ((std::vector<int>{l, t, r, b}), (std::vector<int>{0, 0, 0, 0}));
 }
 
+TEST(AreaTexts, WorkAreasAndRectangles) {
+  int l = -1, t = -1, r = -1, b = -1;
+  ReadWorkArea("Image(Bar) = WorkArea(Left[6], Bottom[-2]), Left(9)", l, t, r, b);
+  EXPECT_EQ((std::vector<int>{l, t, r, b}), (std::vector<int>{6, 0, 0, -2}));
+  ReadWorkArea("Left[1], WorkArea(Top(3))", l, t, r, b);  // only [ ] items inside WorkArea
+  EXPECT_EQ((std::vector<int>{l, t, r, b}), (std::vector<int>{0, 0, 0, 0}));
+  EXPECT_THROW(ReadWorkArea("WorkArea(Top[x])", l, t, r, b), EConvertError);
+
+  gfx::TRect rect;
+  ReadRectEntry("Rect(Caption) = Left(5), Bottom(-3), Inner(Top(1))", rect);
+  EXPECT_EQ(rect, gfx::Rect(5, 2, 2, -3));
+  EXPECT_THROW(ReadRectEntry("Top(1.5)", rect), EConvertError);
+}
+
 TEST_F(Entries, FontEntriesRoundTrip) {
   std::string file =
       WriteFile("Data/T.NVS", "[Items]\nFont(Item.Hot)=Name(Calibri), Size(11), Bold(1)\n");
