@@ -31,7 +31,7 @@ const TTextSeeds kTextSeeds[] = {
       "/home/ann/plain.txt\0tail after the record"sv}},
     {"clipboard",
      {"copy\nfile:///home/ann/a.txt\nfile:///home/ann/b%20c",
-      "cut\nfile:///tmp/x\n",
+      "cut\nfile:///home/ann/cut.txt\n",
       "# a comment\r\nfile:///home/ann/a.txt\r\nhttps://example.org/\r\nfile:///r%C3%A9sum%C3%A9\r\n",
       "home/ann/one\0tmp/two\0"sv}},
     {"utf8",
