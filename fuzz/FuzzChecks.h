@@ -1,6 +1,7 @@
 // What every decoder promises whatever its input; a broken promise stops the fuzzer.
 #pragma once
 
+#include "FuzzText.h"
 #include "gfx/Bitmap32.h"
 #include "gfx/PictureTypes.h"
 
@@ -8,8 +9,6 @@ namespace fuzz {
 
 // The budget keeps each run fast while leaving room for every code path.
 inline constexpr gfx::TDecodeLimits kLimits{4'000'000};
-
-[[noreturn]] inline void Broken() { __builtin_trap(); }
 
 // Success leaves a picture of valid premultiplied pixels, failure an empty bitmap and a reason.
 inline void CheckOutcome(const gfx::TPictureResult& result, const gfx::TBitmap32& bitmap) {

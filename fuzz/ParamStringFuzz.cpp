@@ -1,33 +1,17 @@
 // Arbitrary parameter texts, names and values into every read and write of TParamString. No
-// input may crash or read past the text; and on a text whose round brackets balance, a value
-// that was set reads back as it was set.
+// input may crash or read past the text; and on any text, even one whose brackets never close, a
+// value that was set reads back as it was set.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "FuzzText.h"
 #include "config/NV_Convert.h"
 #include "config/NV_ParamString.h"
 
 namespace {
-
-[[noreturn]] void Broken() { __builtin_trap(); }
-
-// The input is "text \0 name \0 value \0 sub-name"; missing parts are empty.
-std::vector<std::string> Split(std::string_view input) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  while (parts.size() < 3) {
-    size_t nul = input.find('\0', start);
-    if (nul == std::string_view::npos) break;
-    parts.emplace_back(input.substr(start, nul - start));
-    start = nul + 1;
-  }
-  parts.emplace_back(input.substr(start));
-  parts.resize(4);
-  return parts;
-}
 
 bool IsName(std::string_view name) {
   if (name.empty()) return false;
@@ -39,18 +23,6 @@ bool IsName(std::string_view name) {
 
 bool HasBrackets(std::string_view text) {
   return text.find_first_of("()[]") != std::string_view::npos;
-}
-
-// Every "(" closes, and no ")" comes before its "(".
-bool RoundBracketsBalance(std::string_view text) {
-  int depth = 0;
-  for (char c : text) {
-    if (c == '(')
-      ++depth;
-    else if (c == ')' && --depth < 0)
-      return false;
-  }
-  return depth == 0;
 }
 
 template <typename F>
@@ -65,8 +37,8 @@ void Quietly(F read) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::vector<std::string> parts =
-      Split(std::string_view(reinterpret_cast<const char*>(data), size));
+  // The input is "text \0 name \0 value \0 sub-name".
+  std::vector<std::string> parts = fuzz::Parts(fuzz::AsText(data, size), 4);
   const std::string& text = parts[0];
   const std::string& name = parts[1];
   const std::string& value = parts[2];
@@ -86,9 +58,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   config::TParamString set = ps;
   set.SetParam(name, value);
-  if (IsName(name) && !value.empty() && value != " " && !HasBrackets(value) &&
-      RoundBracketsBalance(text)) {
-    if (set.GetParam(name, "\x01") != value) Broken();
+  if (IsName(name) && !value.empty() && value != " " && !HasBrackets(value)) {
+    if (set.GetParam(name, "\x01") != value) fuzz::Broken();
+    // Setting it again finds the item: the text stops changing once its ",," are gone.
+    if (value.find(",,") == std::string::npos) {
+      config::TParamString again = set;
+      const std::string second = again.SetParam(name, value);
+      if (again.SetParam(name, value) != second || second.size() > set.PS_STRING.size())
+        fuzz::Broken();
+      if (again.GetParam(name, "\x01") != value) fuzz::Broken();
+    }
   }
   config::TParamString removed = ps;
   removed.SetParam(name, "");

@@ -67,6 +67,11 @@ void LoadWorkArea(int& left, int& top, int& right, int& bottom, std::string_view
                   std::string_view section, std::string_view ident, std::string_view def) {
   TParamString ps;
   ps.LoadFromIni(path, section, ident, def);
+  ReadWorkArea(ps.PS_STRING, left, top, right, bottom);
+}
+
+void ReadWorkArea(std::string_view text, int& left, int& top, int& right, int& bottom) {
+  TParamString ps{std::string(text)};
   left = ps.GetSubParam("WorkArea", "Left", 0);
   top = ps.GetSubParam("WorkArea", "Top", 0);
   right = ps.GetSubParam("WorkArea", "Right", 0);
@@ -103,6 +108,11 @@ void LoadRectEntry(gfx::TRect& rect, std::string_view path, std::string_view sec
                    std::string_view name, std::string_view def) {
   TParamString ps;
   ps.LoadFromIni(path, section, "Rect(" + std::string(name) + ")", def);
+  ReadRectEntry(ps.PS_STRING, rect);
+}
+
+void ReadRectEntry(std::string_view text, gfx::TRect& rect) {
+  TParamString ps{std::string(text)};
   rect.Left = ps.GetParam("Left", 2);
   rect.Top = ps.GetParam("Top", 2);
   rect.Right = ps.GetParam("Right", 2);

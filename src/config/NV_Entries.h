@@ -41,6 +41,8 @@ void LoadResizeParams(std::string_view path, std::string_view section, std::stri
 // The [Left], [Top], [Right], [Bottom] items of "WorkArea" in key Ident (0 each).
 void LoadWorkArea(int& left, int& top, int& right, int& bottom, std::string_view path,
                   std::string_view section, std::string_view ident, std::string_view def);
+// The same items of the text of such a key.
+void ReadWorkArea(std::string_view text, int& left, int& top, int& right, int& bottom);
 
 // "Name", "Size" and "Color" (the font's own when missing), then "Bold" and "Italic" (false
 // when missing), each applied as it is read.
@@ -54,5 +56,7 @@ void SaveFontEntry(const gfx::TFont32& font, const std::string& path, std::strin
 // "Left", "Top", "Right", "Bottom" of key "Rect(" + Name + ")" (2 each).
 void LoadRectEntry(gfx::TRect& rect, std::string_view path, std::string_view section,
                    std::string_view name, std::string_view def);
+// The same items of the text of such a key.
+void ReadRectEntry(std::string_view text, gfx::TRect& rect);
 
 }  // namespace config

@@ -1,5 +1,7 @@
 #include "config/NV_ParamString.h"
 
+#include <algorithm>
+
 #include "base/Ascii.h"
 #include "config/NV_Convert.h"
 #include "config/NV_Ini.h"
@@ -47,11 +49,23 @@ size_t ClosingBracket(std::string_view text, size_t start, TBrackets brackets) {
 }
 
 // The value that starts at Start: up to its closing bracket or, when the text ends first, up to
-// (not including) the last character, which stands in for the missing bracket.
+// the end of the text.
 std::string_view ValueAt(std::string_view text, size_t start, TBrackets brackets) {
   size_t close = ClosingBracket(text, start, brackets);
   if (close != std::string_view::npos) return text.substr(start, close - start);
-  return start < text.size() ? text.substr(start, text.size() - 1 - start) : std::string_view();
+  return text.substr(std::min(start, text.size()));
+}
+
+// How many values are still open at the end of the text, counted the way the locator counts.
+size_t OpenAtEnd(std::string_view text, TBrackets brackets) {
+  size_t depth = 0;
+  for (char c : text) {
+    if (c == brackets.Open)
+      ++depth;
+    else if (c == brackets.Close && depth > 0)
+      --depth;
+  }
+  return depth;
 }
 
 std::string Extract(std::string_view text, std::string_view paramID, std::string_view def,
@@ -108,6 +122,8 @@ std::string ReplaceParam(std::string_view text, std::string_view paramID, std::s
   bool remove = deleteWhenEmpty && value.empty();
   if (!item) {
     if (remove) return result;
+    // Values left open would swallow the new item: they end where the text ended.
+    result.append(OpenAtEnd(result, brackets), brackets.Close);
     if (!result.empty()) result += ',';
     result += ' ';
     result += paramID;
@@ -116,16 +132,15 @@ std::string ReplaceParam(std::string_view text, std::string_view paramID, std::s
     result += brackets.Close;
     return result;
   }
-  if (item->ValueStart == result.size()) {
-    // The text ends right after the opening bracket: an empty value without its closing bracket.
+  size_t close = ClosingBracket(result, item->ValueStart, brackets);
+  if (close == std::string::npos) {
+    // The value runs to the end of the text; the new one gets its closing bracket.
     if (remove)
       result.erase(item->NameStart);
     else
-      (result += value) += brackets.Close;
+      (result.erase(item->ValueStart) += value) += brackets.Close;
     return result;
   }
-  size_t close = ClosingBracket(result, item->ValueStart, brackets);
-  if (close == std::string::npos) close = result.size() - 1;  // stands in for the missing one
   if (remove)
     result.erase(item->NameStart, close + 1 - item->NameStart);
   else

@@ -5,8 +5,9 @@
 // regard to case for A-Z only. The locator sees an item only as a whole name ("Size" is not
 // found in 'FontSize(12)') and only at the top level of the text ('P1' is not found inside
 // 'CMD(/a/P1(x))'); the first such item wins. Brackets of the same kind nest, the other kind is
-// plain text. Values come back exactly as stored; an empty or one-blank value reads as the
-// default. The separators between items are never parsed.
+// plain text; a value whose bracket never closes ends at the end of the text. Values come back
+// exactly as stored; an empty or one-blank value reads as the default. The separators between
+// items are never parsed.
 //
 // A TParamString is a plain value; each thread works on its own copy.
 #pragma once
@@ -51,9 +52,11 @@ std::optional<TParamItem> LocateParam(std::string_view text, std::string_view pa
 
 // Text with the value of item ParamID replaced by Value, or the item appended as
 // ', ParamID(Value)' (' ParamID(Value)' on an empty text) when there is none. The value ends
-// at the matching closing bracket, or before the last character when the text ends first. When
-// DeleteWhenEmpty is set, an empty Value removes the item, from its name through its closing
-// bracket, and appends nothing. Nothing else of the text changes.
+// at the matching closing bracket, or at the end of the text, which then gets the missing
+// bracket after Value. Values still open at the end of the text are closed there before an item
+// is appended, so that the item is found again. When DeleteWhenEmpty is set, an empty Value
+// removes the item, from its name through its closing bracket (or the end of the text), and
+// appends nothing. Nothing else of the text changes.
 std::string ReplaceParam(std::string_view text, std::string_view paramID, std::string_view value,
                          TParamDelimiter delimiter, bool deleteWhenEmpty);
 

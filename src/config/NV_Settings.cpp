@@ -4,6 +4,7 @@
 
 #include "base/Ascii.h"
 #include "config/NV_Entries.h"
+#include "config/NV_Ini.h"
 #include "config/NV_ParamString.h"
 #include "config/NV_PathMacros.h"
 #include "config/NV_Snapshot.h"
@@ -28,41 +29,55 @@ void ReadBar(const TParamString& p, TBarOptions& bar, const TBarOptions& def) {
   bar.ItemSpacing = p.GetParam("ItemSpacing", def.ItemSpacing);
 }
 
+// The keys of the settings file's [Norvo] section, from one read of the file, so that a load
+// never mixes two versions of it.
+class TStoredKeys {
+ public:
+  TStoredKeys() : FFile(LoadIniFile(ResolvePath("SettingsFile:\\"))) {}
+  TParamString operator()(std::string_view name) const {
+    return TParamString(FFile ? FFile->ReadString("Norvo", name, "") : std::string());
+  }
+
+ private:
+  std::optional<TIniFile> FFile;
+};
+
 // Key after key, item after item, in table order, straight into O: when a value is malformed
 // the items before it are already in O and the rest still hold their previous values.
 void ReadOptions(TOptions& o) {
   const TOptions d;
-  TParamString p = Key("Theming");
+  const TStoredKeys keys;
+  TParamString p = keys("Theming");
   o.Theming.ControlTheme = p.GetParam("ControlTheme", d.Theming.ControlTheme);
   o.Theming.FilesTheme = p.GetParam("FilesTheme", d.Theming.FilesTheme);
   o.Theming.ButtonTheme = p.GetParam("ButtonTheme", d.Theming.ButtonTheme);
   o.Theming.BackgroundMode = p.GetParam("BackgroundMode", d.Theming.BackgroundMode);
 
-  p = Key("StartUp");
+  p = keys("StartUp");
   o.StartUp.RestoreLastSession = p.GetParam("RestoreLastSession", d.StartUp.RestoreLastSession);
   o.StartUp.RestorePosition = p.GetParam("RestorePosition", d.StartUp.RestorePosition);
   o.StartUp.RestoreWH = p.GetParam("RestoreWH", d.StartUp.RestoreWH);
 
   // A reload without these keeps the sound that is in effect.
-  p = Key("Media");
+  p = keys("Media");
   o.Media.NavSound = p.GetParam("NavSound", o.Media.NavSound);
   o.Media.PlayNavSound = p.GetParam("PlayNavSound", o.Media.PlayNavSound);
 
-  p = Key("Window");
+  p = keys("Window");
   o.Window.PosX = p.GetParam("PosX", d.Window.PosX);
   o.Window.PosY = p.GetParam("PosY", d.Window.PosY);
   o.Window.Width = p.GetParam("Width", d.Window.Width);
   o.Window.Height = p.GetParam("Height", d.Window.Height);
   o.Window.Maximized = p.GetParam("Maximized", d.Window.Maximized);
 
-  p = Key("Mouse");
+  p = keys("Mouse");
   o.Mouse.ClickDelay = p.GetParam("ClickDelay", d.Mouse.ClickDelay);
   o.Mouse.ClickScroll = p.GetParam("ClickScroll", d.Mouse.ClickScroll);
   o.Mouse.StickyScroll = p.GetParam("StickyScroll", d.Mouse.StickyScroll);
   o.Mouse.WheelScroll = p.GetParam("WheelScroll", d.Mouse.WheelScroll);
   o.Mouse.DragThreshold = p.GetParam("DragThreshold", d.Mouse.DragThreshold);
 
-  p = Key("Browsing");
+  p = keys("Browsing");
   const TBrowsingOptions& b = d.Browsing;
   o.Browsing.HideHidden = p.GetParam("HideHidden", b.HideHidden);
   o.Browsing.HideSystem = p.GetParam("HideSystem", b.HideSystem);
@@ -78,20 +93,20 @@ void ReadOptions(TOptions& o) {
   o.Browsing.AnimBackground = p.GetParam("AnimBackground", b.AnimBackground);
   o.Browsing.AnimBackgroundStep = p.GetParam("AnimBackgroundStep", b.AnimBackgroundStep);
 
-  p = Key("General");
+  p = keys("General");
   o.General.Lang = p.GetParam("Lang", d.General.Lang);
   o.General.TipDistance = p.GetParam("TipDistance", d.General.TipDistance);
   o.General.FolderGroup = p.GetParam("FolderGroup", d.General.FolderGroup);
 
-  ReadBar(Key("QuickBar"), o.QuickBar, d.QuickBar);
-  ReadBar(Key("ActionBar"), o.ActionBar, d.ActionBar);
-  ReadBar(Key("PathBar"), o.PathBar, d.PathBar);
+  ReadBar(keys("QuickBar"), o.QuickBar, d.QuickBar);
+  ReadBar(keys("ActionBar"), o.ActionBar, d.ActionBar);
+  ReadBar(keys("PathBar"), o.PathBar, d.PathBar);
 
-  p = Key("SmartEdit");
+  p = keys("SmartEdit");
   o.SmartEdit.PreviewSelected = p.GetParam("PreviewSelected", d.SmartEdit.PreviewSelected);
   o.SmartEdit.MenuAutoShow = p.GetParam("MenuAutoShow", d.SmartEdit.MenuAutoShow);
 
-  p = Key("SmartTabs");
+  p = keys("SmartTabs");
   const TSmartTabsOptions& t = d.SmartTabs;
   o.SmartTabs.Height = AtLeastOne(p.GetParam("Height", t.Height));
   o.SmartTabs.TabPreview = p.GetParam("TabPreview", t.TabPreview);
@@ -110,13 +125,13 @@ void ReadOptions(TOptions& o) {
   o.SmartTabs.MaxRecent = p.GetParam("MaxRecent", t.MaxRecent);
   o.SmartTabs.SaveRecent = p.GetParam("SaveRecent", t.SaveRecent);
 
-  p = Key("SmartMenu");
+  p = keys("SmartMenu");
   o.SmartMenu.PopUpOffset = p.GetParam("PopUpOffset", d.SmartMenu.PopUpOffset);
   o.SmartMenu.ItemSize = AtLeastOne(p.GetParam("ItemSize", d.SmartMenu.ItemSize));
   o.SmartMenu.ItemSpacing = p.GetParam("ItemSpacing", d.SmartMenu.ItemSpacing);
   o.SmartMenu.MenuWidth = AtLeastOne(p.GetParam("MenuWidth", d.SmartMenu.MenuWidth));
 
-  p = Key("Paths");
+  p = keys("Paths");
   o.Paths.GeneralImage = p.GetParam("GeneralImage", d.Paths.GeneralImage);
   o.Paths.SearchImage = p.GetParam("SearchImage", d.Paths.SearchImage);
   o.Paths.QDriveImage = p.GetParam("QDriveImage", d.Paths.QDriveImage);

@@ -152,8 +152,9 @@ std::shared_ptr<const TOptions> Options();
 // Puts Options in effect as they are, and the theme and language names with them.
 void SetOptions(const TOptions& options);
 
-// Takes the application folder anew, then reads key after key in table order. A missing file,
-// key or item gives the default ("NavSound" and "PlayNavSound": their current values). Sizes
+// Takes the application folder anew, reads the settings file once, then takes key after key
+// from what was read, in table order. A missing file, key or item gives the default
+// ("NavSound" and "PlayNavSound": their current values). Sizes
 // that later code divides by (item, tab and menu sizes) are at least 1; nothing else is limited.
 // A malformed number or truth value stops the load with its EConvertError: what was read
 // before it is put in effect, everything after it keeps its previous value.

@@ -277,11 +277,15 @@ std::string OriginalPath(const std::string& trashDir, const std::string& name) {
   const std::string infoFile = JoinPath(JoinPath(trashDir, "info"), name + ".trashinfo");
   std::string text;
   if (!base::ReadWholeFile(infoFile, text, kMaxRecordBytes)) return {};
+  return ParseTrashInfo(text);
+}
+
+std::string ParseTrashInfo(std::string_view text) {
   constexpr std::string_view kKey = "\nPath=";
   const size_t at = text.find(kKey);
-  if (at == std::string::npos) return {};
+  if (at == std::string_view::npos) return {};
   const size_t start = at + kKey.size();
-  return Unescape(std::string_view(text).substr(start, text.find('\n', start) - start));
+  return Unescape(text.substr(start, text.find('\n', start) - start));
 }
 
 }  // namespace trashfolder

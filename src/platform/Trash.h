@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Dialogs.h"
@@ -82,6 +83,9 @@ TTrashInfo Info(const std::string& trashDir);
 bool Empty(const std::string& trashDir, std::string& error);
 // The original path recorded for the trashed entry Name, empty when there is no record.
 std::string OriginalPath(const std::string& trashDir, const std::string& name);
+// The original path a record's text holds (its "Path=" line, with the "%XX" escapes undone);
+// empty when it holds none.
+std::string ParseTrashInfo(std::string_view text);
 }  // namespace trashfolder
 
 }  // namespace platform

@@ -11,12 +11,14 @@ namespace platform {
 namespace {
 TServiceSlot<Volumes> gVolumes;
 
-// The mount table writes space, tab, newline and backslash as "\ooo" (octal).
+}  // namespace
+
 std::string UnescapeMountField(std::string_view field) {
   auto isOctal = [](char c) { return c >= '0' && c <= '7'; };
   std::string text;
   for (size_t i = 0; i < field.size(); ++i) {
-    if (field[i] == '\\' && i + 3 < field.size() && isOctal(field[i + 1]) &&
+    // A byte is at most \377.
+    if (field[i] == '\\' && i + 3 < field.size() && field[i + 1] >= '0' && field[i + 1] <= '3' &&
         isOctal(field[i + 2]) && isOctal(field[i + 3])) {
       text += char((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0'));
       i += 3;
@@ -26,6 +28,8 @@ std::string UnescapeMountField(std::string_view field) {
   }
   return text;
 }
+
+namespace {
 
 std::vector<std::string_view> SplitSpaces(std::string_view line) {
   std::vector<std::string_view> fields;

@@ -78,6 +78,9 @@ struct TMountEntry {
   std::string Options;  // the mount's own options ("rw,nosuid,relatime")
 };
 
+// A field of the mount table as it was before the table wrote space, tab, newline and backslash
+// as "\ooo" (three octal digits); any other text stands for itself.
+std::string UnescapeMountField(std::string_view field);
 // Reads one line in the format of /proc/self/mountinfo; false when it is not one.
 bool ParseMountInfoLine(std::string_view line, TMountEntry& entry);
 // The kind of drive a mount is. Ejectable: the device says its medium can be removed.

@@ -80,6 +80,24 @@ TEST_F(Entries, WriteIniParam) {
   EXPECT_NE(ReadFile("Data/T.NVS").find("Empty= Size(12)\n"), std::string::npos);
 }
 
+// A stored value with a bracket that never closes takes an item once and keeps it.
+TEST_F(Entries, WritesAfterAValueNeverClosedDoNotGrowTheFile) {
+  std::string file = WriteFile("Data/Settings.NVS", "[Norvo]\nFont=Name(x\nMouse=Cmd(a, Delay(1)\n");
+  for (int round = 0; round < 3; ++round) {
+    EXPECT_TRUE(WriteIniParam(file, "Norvo", "Font", "Size", 5));
+    TParamString ps;
+    EXPECT_TRUE(ps.SaveToIni("SettingsFile:\\", "Norvo", "Mouse", "Delay", 2));
+  }
+  EXPECT_EQ(IniReadString(file, "Norvo", "Font", ""), "Name(x), Size(5)");
+  EXPECT_EQ(IniReadString(file, "Norvo", "Mouse", ""), "Cmd(a, Delay(1)), Delay(2)");
+  gfx::TFont32 font;
+  TParamString stored;
+  stored.LoadFromIni("SettingsFile:\\", "Norvo", "Font", "");
+  ApplyFontSpec(font, stored.PS_STRING);
+  EXPECT_EQ(font.Name, "x");
+  EXPECT_EQ(font.Size, 5);
+}
+
 TEST_F(Entries, WriteIniParamMakesFilesOnlyInExistingFolders) {
   EXPECT_FALSE(WriteIniParam(PathOf("Nowhere/ThemeData.NVS"), "S", "K", "P", 1));
   EXPECT_FALSE(std::filesystem::exists(PathOf("Nowhere")));
@@ -134,6 +152,20 @@ TEST_F(Entries, LoadResizeParamsAndWorkArea) {
   LoadWorkArea(l, t, r, b, "DataPath:\\T.NVS", "Bar", "Image(None)",
                "Left(1), Top(20), Right(6), Bottom(20)");
   EXPECT_EQ((std::vector<int>{l, t, r, b}), (std::vector<int>{0, 0, 0, 0}));
+}
+
+TEST(AreaTexts, WorkAreasAndRectangles) {
+  int l = -1, t = -1, r = -1, b = -1;
+  ReadWorkArea("Image(Bar) = WorkArea(Left[6], Bottom[-2]), Left(9)", l, t, r, b);
+  EXPECT_EQ((std::vector<int>{l, t, r, b}), (std::vector<int>{6, 0, 0, -2}));
+  ReadWorkArea("Left[1], WorkArea(Top(3))", l, t, r, b);  // only [ ] items inside WorkArea
+  EXPECT_EQ((std::vector<int>{l, t, r, b}), (std::vector<int>{0, 0, 0, 0}));
+  EXPECT_THROW(ReadWorkArea("WorkArea(Top[x])", l, t, r, b), EConvertError);
+
+  gfx::TRect rect;
+  ReadRectEntry("Rect(Caption) = Left(5), Bottom(-3), Inner(Top(1))", rect);
+  EXPECT_EQ(rect, gfx::Rect(5, 2, 2, -3));
+  EXPECT_THROW(ReadRectEntry("Top(1.5)", rect), EConvertError);
 }
 
 TEST_F(Entries, FontEntriesRoundTrip) {

@@ -22,8 +22,8 @@ TEST(ParamString, GetStringValue) {
       {"Size( )", "Size", "d", "d"},  // one blank is no value
       {"Size(  )", "Size", "d", "  "},
       {"Size( 7)", "Size", "d", " 7"},          // returned exactly as stored
-      {"Name(Calibri", "Name", "d", "Calibr"},  // the last character stands for the closing bracket
-      {"Name(C", "Name", "d", "d"},
+      {"Name(Calibri", "Name", "d", "Calibri"},  // a value never closed ends with the text
+      {"Name(C", "Name", "d", "C"},
       {"Name(", "Name", "d", "d"},          // ends right after the opening bracket
       {"A(x[1]), B(2)", "A", "d", "x[1]"},  // the other bracket kind is plain text
       {"Caption(a)b)", "Caption", "d", "a"},
@@ -97,7 +97,7 @@ TEST(ParamString, SetParam) {
       {"size(1)", "Size", "2", "size(2)"},
       {"Font(Name(A), Size(1)), X(0)", "Font", "Name(B)",
        "Font(Name(B)), X(0)"},                           // nesting counted
-      {"Name(Calibri", "Name", "Arial", "Name(Ariali"},  // the last character stands for ")"
+      {"Name(Calibri", "Name", "Arial", "Name(Arial)"},  // the value ran to the end of the text
       {"Name(Calibri", "Name", "", ""},
       {"A(1), Name(", "Name", "X", "A(1), Name(X)"},  // ends right after the bracket
       {"A(1), Name(", "Name", "", "A(1), "},
@@ -113,6 +113,40 @@ TEST(ParamString, SetParam) {
     EXPECT_EQ(ps.SetParam(c.Id, c.Value), c.Expected) << c.Text << " / " << c.Id;
     EXPECT_EQ(ps.PS_STRING, c.Expected);
   }
+}
+
+// A value whose bracket never closes ends at the end of the text: setting an item closes it
+// there, so the set value reads back and setting it again changes nothing.
+TEST(ParamString, AValueNeverClosedEndsAtTheEndOfTheText) {
+  struct TCase {
+    const char* Text;
+    const char* Id;
+    const char* Value;
+    const char* Expected;
+  } cases[] = {
+      {"Name(x", "Size", "5", "Name(x), Size(5)"},
+      {"Name(x, Size(5)", "Size", "7", "Name(x, Size(5)), Size(7)"},  // Size(5) is inside Name
+      {"A(1), Name(x, B(2)", "B", "3", "A(1), Name(x, B(2)), B(3)"},    // open in the middle
+      {"Cmd(run(a, X(1)", "X", "2", "Cmd(run(a, X(1))), X(2)"},        // two levels open
+      {"A(1), Name(x, B(2)", "Name", "y", "A(1), Name(y)"},
+      {"A(1), Name(x, B(2)", "Name", "", "A(1), "},
+      {"A(1), Name(", "Name", "z", "A(1), Name(z)"},
+      {"Tip([x), Size(1)", "Size", "4", "Tip([x), Size(4)"},  // square brackets are plain text
+  };
+  for (const TCase& c : cases) {
+    TParamString ps{c.Text};
+    EXPECT_EQ(ps.SetParam(c.Id, c.Value), c.Expected) << c.Text << " / " << c.Id;
+    if (*c.Value) {
+      EXPECT_EQ(ps.GetParam(c.Id, "?"), c.Value) << c.Text;
+    }
+    for (int again = 0; again < 3; ++again) ps.SetParam(c.Id, c.Value);
+    EXPECT_EQ(ps.PS_STRING, c.Expected) << c.Text << " grew";
+  }
+  TParamString sub{"Margins(Left[3, Top[4]"};
+  sub.SetSubParam("Margins", "Top", 8);
+  sub.SetSubParam("Margins", "Top", 8);
+  EXPECT_EQ(sub.PS_STRING, "Margins(Left[3, Top[4]], Top[8])");
+  EXPECT_EQ(sub.GetSubParam("Margins", "Top", 0), 8);
 }
 
 TEST(ParamString, SetTypedValuesAndReadThemBack) {

@@ -1,4 +1,10 @@
+#include <fcntl.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <thread>
 
@@ -119,6 +125,23 @@ TEST_F(OptionsLoad, TheBundledFileSuitsSubstringReaders) {
       EXPECT_EQ(value.find(key), start) << entry.Key << ": " << key;
     }
   }
+}
+
+// One load reads the settings file once: the kernel's file events count every open of it.
+TEST_F(OptionsLoad, OneLoadReadsTheFileOnce) {
+  WriteFile("Data/Settings.NVS", kEveryOption);
+  const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(inotify_add_watch(watch, Settings.c_str(), IN_OPEN), 0);
+  EXPECT_NO_THROW(LoadOptions());
+  EXPECT_TRUE(*Options() == EveryOption());
+  int opens = 0;
+  alignas(inotify_event) char buffer[4096];
+  for (ssize_t n; (n = read(watch, buffer, sizeof buffer)) > 0;)
+    for (char* at = buffer; at < buffer + n; at += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(at)->len)
+      opens += (reinterpret_cast<inotify_event*>(at)->mask & IN_OPEN) != 0;
+  close(watch);
+  EXPECT_EQ(opens, 1);
 }
 
 TEST_F(OptionsLoad, SizesThatDivideAreAtLeastOne) {

@@ -115,3 +115,22 @@ TEST_F(TrashTest, TheTrashSizeAgreesWithThePropertiesSize) {
   EXPECT_EQ(counted.Bytes, 1003u + 100'000u);
   EXPECT_EQ(Bin.Info().Bytes, counted.Bytes);
 }
+
+TEST(TrashInfoRecords, OriginalPathFromTheText) {
+  const struct {
+    const char* Text;
+    const char* Path;
+  } cases[] = {
+      {"[Trash Info]\nPath=/home/ann/a%20b.txt\nDeletionDate=2024-01-02T03:04:05\n",
+       "/home/ann/a b.txt"},
+      {"[Trash Info]\nDeletionDate=2024-01-02T03:04:05\nPath=/r%C3%a9sum%c3%A9", "/r\xC3\xA9sum\xC3\xA9"},
+      {"[Trash Info]\nPath=/100%25%\n", "/100%%"},   // a lone "%" stands for itself
+      {"[Trash Info]\nPath=/a%2\n", "/a%2"},         // so does one cut short
+      {"[Trash Info]\nPath=/a%zz%4g\n", "/a%zz%4g"},
+      {"[Trash Info]\nPath=/line%0Abreak\n", "/line\nbreak"},
+      {"[Trash Info]\nPath=\n", ""},
+      {"[Trash Info]\nDeletionDate=2024-01-02T03:04:05\n", ""},
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(trashfolder::ParseTrashInfo(c.Text), c.Path) << c.Text;
+}

@@ -67,6 +67,21 @@ TEST(VolumeClassification, FieldsOfALineAndLinesThatAreNone) {
     EXPECT_FALSE(ParseMountInfoLine(bad, entry)) << bad;
 }
 
+TEST(VolumeClassification, MountFieldsUnescaped) {
+  const struct {
+    const char* Field;
+    const char* Text;
+  } cases[] = {
+      {"/media/ann/My\\040Stick", "/media/ann/My Stick"},
+      {"a\\011b\\012c\\134d", "a\tb\nc\\d"},
+      {"end\\040", "end "},      // an escape that ends the field
+      {"\\101\\60", "A\\60"},  // two octal digits are not an escape
+      {"\\8\\400x\\377\\", "\\8\\400x\xFF\\"},  // past \377 no byte: stands for itself
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(UnescapeMountField(c.Field), c.Text) << c.Field;
+}
+
 TEST(VolumeRoots, SlashesAndChanges) {
   EXPECT_EQ(base::WithTrailingSlash("/media/x//"), "/media/x/");
   EXPECT_EQ(base::WithTrailingSlash("/"), "/");

@@ -50,3 +50,21 @@ TEST(GioVolumesThread, HandlersComeAndGoWithoutAnyMount) {
   volumes.RemoveChangeHandler(id);
   EXPECT_EQ(calls, 0);
 }
+
+TEST(GioVolumeLabels, UnescapedFromTheirLinkNames) {
+  const struct {
+    const char* Name;
+    const char* Label;
+  } cases[] = {
+      {"BACKUP", "BACKUP"},
+      {"My\\x20Stick", "My Stick"},
+      {"a\\x2fb\\x5C", "a/b\\"},          // hex digits in either case
+      {"\\xc3\\xa9t\\xC3\\xA9", "\xC3\xA9t\xC3\xA9"},  // the bytes of a UTF-8 label
+      {"50\\x25", "50%"},                   // an escape that ends the name
+      {"odd\\x2", "odd\\x2"},               // too short: stands for itself
+      {"odd\\xg1\\y20\\", "odd\\xg1\\y20\\"},
+      {"\\\\x41", "\\A"},                   // only the second backslash starts an escape
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(gtk::UnescapeLabel(c.Name), c.Label) << c.Name;
+}

@@ -24,7 +24,8 @@ bool IsHex(char c) {
 }
 int HexValue(char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; }
 
-// udev writes the unsafe bytes of a label as "\xHH"; anything else stands for itself.
+}  // namespace
+
 std::string UnescapeLabel(const std::string& name) {
   std::string label;
   for (size_t i = 0; i < name.size(); ++i) {
@@ -38,6 +39,8 @@ std::string UnescapeLabel(const std::string& name) {
   }
   return label;
 }
+
+namespace {
 
 std::string LabelOfDevice(const std::string& device) {
   static const char* kLabels = "/dev/disk/by-label";

@@ -16,6 +16,10 @@
 
 namespace platform::gtk {
 
+// A label from the name of its link in /dev/disk/by-label: udev writes the unsafe bytes of a
+// label as "\xHH" (two hex digits); anything else stands for itself.
+std::string UnescapeLabel(const std::string& name);
+
 class TGioVolumes : public Volumes {
  public:
   TGioVolumes() = default;
