@@ -10,6 +10,7 @@ TServiceSlot<Icons> gIcons;
 
 void SetIcons(Icons* icons) { gIcons.Set(icons); }
 Icons& TheIcons() { return gIcons.Get(); }
+bool HasIcons() { return gIcons.Installed(); }
 
 const char* const* VolumeIconNames(TVolumeKind kind) {
   static const char* const kFixed[] = {"drive-harddisk", nullptr};

@@ -31,6 +31,7 @@ class Icons {
 
 void SetIcons(Icons* icons);
 Icons& TheIcons();
+bool HasIcons();  // an icon service is installed
 
 // The theme names that stand for a drive of Kind, the most specific first.
 const char* const* VolumeIconNames(TVolumeKind kind);
