@@ -7,6 +7,7 @@
 #include "FuzzChecks.h"
 #include "gfx/BmpCodec.h"
 #include "gfx/JpegCodec.h"
+#include "gfx/Picture.h"
 #include "gfx/PngCodec.h"
 
 using gfx::TPictureFormat;
