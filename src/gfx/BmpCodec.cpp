@@ -7,6 +7,7 @@
 #include <new>
 #include <string>
 
+#include "gfx/LittleEndian.h"
 #include "gfx/PictureIo.h"
 
 namespace gfx {
@@ -22,11 +23,6 @@ constexpr uint32_t kCoreHeaderSize = 12;
 constexpr uint32_t kInfoHeaderSize = 40;
 constexpr uint32_t kV4HeaderSize = 108;
 constexpr uint32_t kLargestHeaderSize = 124;  // V5
-
-uint16_t Read16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t Read32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 void Write16(std::vector<uint8_t>& out, uint32_t v) {
   out.push_back(uint8_t(v));
@@ -106,7 +102,7 @@ TPictureResult Problem(TPictureError error, const std::string& message) {
 TPictureResult ReadGeometry(const uint8_t* data, size_t size, const TDibForm& form,
                             TBmpLayout& layout, uint32_t& headerSize, uint32_t& colorsUsed) {
   if (size < form.HeaderAt + 4) return Problem(TPictureError::peTruncated, "header cut short");
-  headerSize = Read32(data + form.HeaderAt);
+  headerSize = Read32Le(data + form.HeaderAt);
   if (headerSize != kCoreHeaderSize && (headerSize < kInfoHeaderSize || headerSize > 4096))
     return Problem(TPictureError::peUnsupported,
                    "unknown header size " + std::to_string(headerSize));
@@ -116,16 +112,16 @@ TPictureResult ReadGeometry(const uint8_t* data, size_t size, const TDibForm& fo
   int64_t height = 0;
   if (headerSize == kCoreHeaderSize) {
     layout.Core = true;
-    layout.Width = Read16(h + 4);
-    height = Read16(h + 6);
-    layout.BitCount = Read16(h + 10);
+    layout.Width = Read16Le(h + 4);
+    height = Read16Le(h + 6);
+    layout.BitCount = Read16Le(h + 10);
     colorsUsed = 0;
   } else {
-    layout.Width = int32_t(Read32(h + 4));
-    height = int32_t(Read32(h + 8));
-    layout.BitCount = Read16(h + 14);
-    layout.Compression = Read32(h + 16);
-    colorsUsed = Read32(h + 32);
+    layout.Width = int32_t(Read32Le(h + 4));
+    height = int32_t(Read32Le(h + 8));
+    layout.BitCount = Read16Le(h + 14);
+    layout.Compression = Read32Le(h + 16);
+    colorsUsed = Read32Le(h + 32);
   }
   layout.TopDown = height < 0;
   if (layout.Width <= 0 || height == 0 || height == INT32_MIN)
@@ -156,7 +152,7 @@ TPictureResult ReadMasks(const uint8_t* data, size_t size, const TDibForm& form,
   size_t at = form.HeaderAt + kInfoHeaderSize;
   if (headerSize == kInfoHeaderSize) afterMasks += size_t(count) * 4;
   if (size < at + size_t(count) * 4) return Problem(TPictureError::peTruncated, "masks cut short");
-  for (int i = 0; i < count; ++i) layout.Masks[size_t(i)] = Read32(data + at + size_t(i) * 4);
+  for (int i = 0; i < count; ++i) layout.Masks[size_t(i)] = Read32Le(data + at + size_t(i) * 4);
   if (layout.Masks[0] == 0 && layout.Masks[1] == 0 && layout.Masks[2] == 0)
     return Problem(TPictureError::peCorrupt, "empty colour masks");
   return {};
@@ -188,7 +184,7 @@ TPictureResult ReadLayout(const uint8_t* data, size_t size, const TDibForm& form
     layout.PaletteCount = colorsUsed == 0 || colorsUsed > full ? full : colorsUsed;
   }
 
-  const uint32_t offset = form.PixelOffsetInFile ? Read32(data + 10) : 0;
+  const uint32_t offset = form.PixelOffsetInFile ? Read32Le(data + 10) : 0;
   // Some writers leave the offset at 0; the pixels then follow the palette.
   layout.PixelOffset =
       offset != 0 ? offset : layout.PaletteOffset + size_t(layout.PaletteCount) * entrySize;
@@ -250,7 +246,7 @@ struct TChannels {
 bool DecodeFieldRow(const uint8_t* row, int width, int bits, const TChannels& ch, TColor32* out) {
   uint32_t anyAlpha = 0;
   for (int x = 0; x < width; ++x) {
-    const uint32_t pixel = bits == 16 ? Read16(row + size_t(x) * 2) : Read32(row + size_t(x) * 4);
+    const uint32_t pixel = bits == 16 ? Read16Le(row + size_t(x) * 2) : Read32Le(row + size_t(x) * 4);
     const uint32_t a = ch.Alpha.Of(pixel);
     anyAlpha |= a;
     out[x] = a << 24 | uint32_t(ch.Red.Of(pixel)) << 16 | uint32_t(ch.Green.Of(pixel)) << 8 |

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "gfx/IcoCodec.h"
+#include "gfx/LittleEndian.h"
 
 namespace gfx {
 
@@ -23,11 +24,6 @@ constexpr size_t kResourceDataEntrySize = 16;
 constexpr size_t kGroupHeaderSize = 6;
 constexpr size_t kGroupEntrySize = 14;
 constexpr uint32_t kHighBit = 0x80000000u;
-
-uint16_t Read16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t Read32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 TPictureResult Problem(TPictureError error, const std::string& message) {
   return PictureFailure(error, message);
@@ -62,14 +58,14 @@ class TProgram {
 TPictureResult TProgram::ReadHeaders() {
   if (FSize < 0x40 || FData[0] != 'M' || FData[1] != 'Z')
     return Problem(TPictureError::peUnsupported, "not a Windows program");
-  const uint64_t pe = Read32(FData + 0x3C);
-  if (pe + 4 > FSize || Read32(FData + pe) != 0x00004550)  // "PE\0\0"
+  const uint64_t pe = Read32Le(FData + 0x3C);
+  if (pe + 4 > FSize || Read32Le(FData + pe) != 0x00004550)  // "PE\0\0"
     return Problem(TPictureError::peUnsupported, "no Windows program header");
   const size_t coff = size_t(pe) + 4;
   if (FSize - coff < kCoffHeaderSize)
     return Problem(TPictureError::peTruncated, "program header cut short");
-  const size_t sectionCount = Read16(FData + coff + 2);
-  const size_t optionalSize = Read16(FData + coff + 16);
+  const size_t sectionCount = Read16Le(FData + coff + 2);
+  const size_t optionalSize = Read16Le(FData + coff + 16);
   const size_t optional = coff + kCoffHeaderSize;
   if (FSize - optional < optionalSize)
     return Problem(TPictureError::peTruncated, "optional header cut short");
@@ -80,26 +76,26 @@ TPictureResult TProgram::ReadHeaders() {
     return Problem(TPictureError::peTruncated, "section table cut short");
   for (size_t i = 0; i < sectionCount; ++i) {
     const uint8_t* s = FData + table + i * kSectionHeaderSize;
-    FSections.push_back({Read32(s + 12), Read32(s + 16), Read32(s + 20)});
+    FSections.push_back({Read32Le(s + 12), Read32Le(s + 16), Read32Le(s + 20)});
   }
   return {};
 }
 
 TPictureResult TProgram::ReadOptionalHeader(size_t at, size_t size) {
   if (size < 2) return Problem(TPictureError::peUnsupported, "no optional header");
-  const uint16_t magic = Read16(FData + at);
+  const uint16_t magic = Read16Le(FData + at);
   if (magic != kPe32Magic && magic != kPe32PlusMagic)
     return Problem(TPictureError::peUnsupported, "unknown optional header " + std::to_string(magic));
   // The data directories follow the fixed fields, which are longer in 64-bit programs.
   const size_t countAt = magic == kPe32Magic ? 92 : 108;
   const size_t directories = countAt + 4;
   if (size < directories) return Problem(TPictureError::peCorrupt, "optional header too short");
-  const uint32_t count = Read32(FData + at + countAt);
+  const uint32_t count = Read32Le(FData + at + countAt);
   const size_t entry = directories + kResourceDirectory * 8;
   if (count <= kResourceDirectory || size < entry + 8)
     return Problem(TPictureError::peUnsupported, "no resources");
-  FResourceRva = Read32(FData + at + entry);
-  if (FResourceRva == 0 || Read32(FData + at + entry + 4) == 0)
+  FResourceRva = Read32Le(FData + at + entry);
+  if (FResourceRva == 0 || Read32Le(FData + at + entry + 4) == 0)
     return Problem(TPictureError::peUnsupported, "no resources");
   return {};
 }
@@ -130,13 +126,13 @@ TPictureResult ReadResourceDirectory(const TProgram& program, uint32_t offset,
   const uint64_t rva = uint64_t(program.ResourceRva()) + offset;
   const uint8_t* header = program.Map(rva, kResourceDirHeaderSize);
   if (!header) return Problem(TPictureError::peCorrupt, "resource directory outside the program");
-  const size_t count = size_t(Read16(header + 12)) + Read16(header + 14);
+  const size_t count = size_t(Read16Le(header + 12)) + Read16Le(header + 14);
   const uint8_t* list = program.Map(rva + kResourceDirHeaderSize, count * kResourceEntrySize);
   if (!list) return Problem(TPictureError::peCorrupt, "resource entries outside the program");
   entries.clear();
   for (size_t i = 0; i < count; ++i) {
     const uint8_t* e = list + i * kResourceEntrySize;
-    const uint32_t name = Read32(e), target = Read32(e + 4);
+    const uint32_t name = Read32Le(e), target = Read32Le(e + 4);
     entries.push_back({(name & kHighBit) != 0, name & ~kHighBit, (target & kHighBit) != 0,
                        target & ~kHighBit});
   }
@@ -156,8 +152,8 @@ TPictureResult ReadResourceData(const TProgram& program, const TResourceEntry& e
   const uint8_t* leaf = program.Map(uint64_t(program.ResourceRva()) + languages[0].Offset,
                                     kResourceDataEntrySize);
   if (!leaf) return Problem(TPictureError::peCorrupt, "resource data entry outside the program");
-  size = Read32(leaf + 4);
-  data = program.Map(Read32(leaf), size);
+  size = Read32Le(leaf + 4);
+  data = program.Map(Read32Le(leaf), size);
   if (!data || size == 0) return Problem(TPictureError::peCorrupt, "resource data outside the program");
   return {};
 }
@@ -184,16 +180,16 @@ TPictureResult ReadTypeDirectory(const TProgram& program, const std::vector<TRes
 TPictureResult ReadGroup(const uint8_t* data, size_t size, std::vector<TIconEntry>& entries,
                          std::vector<uint16_t>& ids) {
   if (size < kGroupHeaderSize) return Problem(TPictureError::peCorrupt, "icon group cut short");
-  if (Read16(data) != 0 || Read16(data + 2) != 1)
+  if (Read16Le(data) != 0 || Read16Le(data + 2) != 1)
     return Problem(TPictureError::peCorrupt, "not an icon group");
-  const size_t count = Read16(data + 4);
+  const size_t count = Read16Le(data + 4);
   if (count == 0) return Problem(TPictureError::peCorrupt, "empty icon group");
   if ((size - kGroupHeaderSize) / kGroupEntrySize < count)
     return Problem(TPictureError::peCorrupt, "icon group cut short");
   for (size_t i = 0; i < count; ++i) {
     const uint8_t* e = data + kGroupHeaderSize + i * kGroupEntrySize;
-    entries.push_back(IconEntryOf(e[0], e[1], e[2], Read16(e + 6)));
-    ids.push_back(Read16(e + 12));
+    entries.push_back(IconEntryOf(e[0], e[1], e[2], Read16Le(e + 6)));
+    ids.push_back(Read16Le(e + 12));
   }
   return {};
 }

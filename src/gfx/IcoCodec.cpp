@@ -7,6 +7,7 @@
 #include <string>
 
 #include "gfx/BmpCodec.h"
+#include "gfx/LittleEndian.h"
 #include "gfx/PngCodec.h"
 
 namespace gfx {
@@ -16,11 +17,6 @@ namespace {
 constexpr size_t kHeaderSize = 6;
 constexpr size_t kEntrySize = 16;
 constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-
-uint16_t Read16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t Read32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 TPictureResult Failure(TBitmap32& bitmap, TPictureError error, const std::string& message) {
   bitmap.SetSize(0, 0);
@@ -41,7 +37,7 @@ TPictureResult ReadDirectory(const uint8_t* data, size_t size, std::vector<TPlac
     if (data[i] != signature[i])
       return PictureFailure(TPictureError::peUnsupported, "not an icon file");
   if (size < kHeaderSize) return PictureFailure(TPictureError::peTruncated, "header cut short");
-  const size_t count = Read16(data + 4);
+  const size_t count = Read16Le(data + 4);
   if (count == 0) return PictureFailure(TPictureError::peCorrupt, "no images");
   const size_t directoryEnd = kHeaderSize + count * kEntrySize;
   if (directoryEnd > size)
@@ -51,8 +47,8 @@ TPictureResult ReadDirectory(const uint8_t* data, size_t size, std::vector<TPlac
   out.reserve(count);
   for (size_t i = 0; i < count; ++i) {
     const uint8_t* e = data + kHeaderSize + i * kEntrySize;
-    const TPlacedEntry placed{IconEntryOf(e[0], e[1], e[2], Read16(e + 6)), Read32(e + 8),
-                              Read32(e + 12)};
+    const TPlacedEntry placed{IconEntryOf(e[0], e[1], e[2], Read16Le(e + 6)), Read32Le(e + 8),
+                              Read32Le(e + 12)};
     const std::string which = "image " + std::to_string(i + 1) + ": ";
     if (placed.Size == 0) return PictureFailure(TPictureError::peCorrupt, which + "no data");
     if (placed.Offset < directoryEnd)

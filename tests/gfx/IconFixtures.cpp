@@ -7,14 +7,6 @@ namespace fixtures {
 
 namespace {
 
-void Put16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(uint8_t(v));
-  out.push_back(uint8_t(v >> 8));
-}
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
 void Set16(std::vector<uint8_t>& out, size_t at, uint32_t v) {
   out[at] = uint8_t(v);
   out[at + 1] = uint8_t(v >> 8);
@@ -108,10 +100,10 @@ void PutSection(std::vector<uint8_t>& out, const char* name, uint32_t virtualSiz
   const size_t at = out.size();
   out.resize(at + 8, 0);
   std::copy(name, name + std::min<size_t>(8, std::char_traits<char>::length(name)), out.begin() + std::ptrdiff_t(at));
-  Put32(out, virtualSize);
-  Put32(out, rva);
-  Put32(out, rawSize);
-  Put32(out, rawAt);
+  Put32Le(out, virtualSize);
+  Put32Le(out, rva);
+  Put32Le(out, rawSize);
+  Put32Le(out, rawAt);
   out.resize(at + 40, 0);
 }
 
@@ -139,16 +131,16 @@ std::vector<uint8_t> WriteIconBitmap(const TBmpRecipe& recipe, const std::vector
 
 std::vector<uint8_t> WriteIco(const std::vector<TIcoImage>& images) {
   std::vector<uint8_t> out;
-  Put16(out, 0);
-  Put16(out, 1);
-  Put16(out, uint32_t(images.size()));
+  Put16Le(out, 0);
+  Put16Le(out, 1);
+  Put16Le(out, uint32_t(images.size()));
   uint32_t offset = uint32_t(IcoEntryAt(images.size()));
   for (const TIcoImage& image : images) {
     out.insert(out.end(), {uint8_t(image.Width), uint8_t(image.Height), image.ColourCount, 0});
-    Put16(out, 1);
-    Put16(out, uint32_t(image.BitCount));
-    Put32(out, uint32_t(image.Bytes.size()));
-    Put32(out, offset);
+    Put16Le(out, 1);
+    Put16Le(out, uint32_t(image.BitCount));
+    Put32Le(out, uint32_t(image.Bytes.size()));
+    Put32Le(out, offset);
     offset += uint32_t(image.Bytes.size());
   }
   for (const TIcoImage& image : images) out.insert(out.end(), image.Bytes.begin(), image.Bytes.end());
@@ -163,14 +155,14 @@ std::vector<uint8_t> WriteProgram(bool pe32Plus, const std::vector<TResource>& r
   out[1] = 'Z';
   Set32(out, 0x3C, 0x80);
   out.insert(out.end(), {'P', 'E', 0, 0});
-  Put16(out, pe32Plus ? 0x8664 : 0x14C);  // machine
-  Put16(out, 2);                          // sections
-  Put32(out, 0);
-  Put32(out, 0);
-  Put32(out, 0);
+  Put16Le(out, pe32Plus ? 0x8664 : 0x14C);  // machine
+  Put16Le(out, 2);                          // sections
+  Put32Le(out, 0);
+  Put32Le(out, 0);
+  Put32Le(out, 0);
   const size_t directories = pe32Plus ? 112 : 96;
-  Put16(out, uint32_t(directories + 16 * 8));  // optional header size
-  Put16(out, pe32Plus ? 0x22 : 0x102);         // executable, large addresses or 32-bit
+  Put16Le(out, uint32_t(directories + 16 * 8));  // optional header size
+  Put16Le(out, pe32Plus ? 0x22 : 0x102);         // executable, large addresses or 32-bit
 
   const size_t optional = out.size();
   out.resize(optional + directories + 16 * 8, 0);
@@ -190,16 +182,16 @@ std::vector<uint8_t> WriteProgram(bool pe32Plus, const std::vector<TResource>& r
 
 std::vector<uint8_t> WriteIconGroup(const std::vector<TIcoImage>& images, uint16_t firstId) {
   std::vector<uint8_t> out;
-  Put16(out, 0);
-  Put16(out, 1);
-  Put16(out, uint32_t(images.size()));
+  Put16Le(out, 0);
+  Put16Le(out, 1);
+  Put16Le(out, uint32_t(images.size()));
   uint16_t id = firstId;
   for (const TIcoImage& image : images) {
     out.insert(out.end(), {uint8_t(image.Width), uint8_t(image.Height), image.ColourCount, 0});
-    Put16(out, 1);
-    Put16(out, uint32_t(image.BitCount));
-    Put32(out, uint32_t(image.Bytes.size()));
-    Put16(out, id++);
+    Put16Le(out, 1);
+    Put16Le(out, uint32_t(image.BitCount));
+    Put32Le(out, uint32_t(image.Bytes.size()));
+    Put16Le(out, id++);
   }
   return out;
 }
