@@ -110,7 +110,9 @@ TPictureResult DecodeIco(const uint8_t* data, size_t size, int wantWidth, int wa
   for (const TPlacedEntry& p : placed) entries.push_back(p.Entry);
   const int chosen = ChooseIconEntry(entries, wantWidth, wantHeight);
   const TPlacedEntry& image = placed[size_t(chosen)];
-  TPictureResult result = DecodeIconImage(data + image.Offset, image.Size, bitmap, limits);
+  // What the directory declares counts as well as what the image's own header says.
+  TPictureResult result = CheckPixelBudget(image.Entry.Width, image.Entry.Height, limits);
+  if (result) result = DecodeIconImage(data + image.Offset, image.Size, bitmap, limits);
   if (!result)
     return Failure(bitmap, result.Error,
                    "image " + std::to_string(chosen + 1) + ": " + result.Message);

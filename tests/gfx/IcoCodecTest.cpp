@@ -210,6 +210,12 @@ TEST(IcoCodecTest, RefusesLyingDirectoriesAndImagesWithTheRightError) {
   EXPECT_EQ(DecodeIco(cut.data(), cut.size(), 8, 8, bitmap, {64}).Error, TPictureError::peTruncated);
   const std::vector<uint8_t> whole = WriteIco({PatternIconImage(8, 8, 24)});
   EXPECT_TRUE(DecodeIco(whole.data(), whole.size(), 8, 8, bitmap, {64}));
+  // The directory's own claim is held to the budget too.
+  std::vector<uint8_t> claimsMore = whole;
+  claimsMore[IcoEntryAt(0)] = 16;
+  EXPECT_EQ(DecodeIco(claimsMore.data(), claimsMore.size(), 8, 8, bitmap, {64}).Error,
+            TPictureError::peTooLarge);
+  EXPECT_TRUE(bitmap.Empty());
 }
 
 // Every entry is checked whichever is chosen, so any cut in any place fails as a cut.
