@@ -24,6 +24,11 @@ inline void CheckOutcome(const gfx::TPictureResult& result, const gfx::TBitmap32
   }
 }
 
+// A decoded picture stays within the budget it was given.
+inline void CheckWithinBudget(const gfx::TBitmap32& bitmap) {
+  if (int64_t{bitmap.Width()} * bitmap.Height() > kLimits.MaxPixels) Broken();
+}
+
 inline bool SamePixels(const gfx::TBitmap32& a, const gfx::TBitmap32& b) {
   if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
   const size_t n = size_t(a.Width()) * size_t(a.Height());

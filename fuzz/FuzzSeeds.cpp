@@ -1,11 +1,13 @@
 // Writes the seed corpus: the fixture files of each format into FOLDER/png, FOLDER/jpeg and
-// FOLDER/bmp, all of them into FOLDER/pictureformat, and typical texts of the system's formats
-// for the text parsers' targets.
+// FOLDER/bmp, all of them into FOLDER/pictureformat, icon files and programs with icons into
+// FOLDER/ico and FOLDER/exeicon, JPEG files and bare headers into FOLDER/jpegheader, and typical
+// texts of the system's formats for the text parsers' targets.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string_view>
 
+#include "IconFixtures.h"
 #include "PictureFixtures.h"
 
 namespace {
@@ -51,6 +53,25 @@ bool WriteSeed(const std::filesystem::path& folder, const std::string& name, std
   return true;
 }
 
+bool WriteSeeds(const std::filesystem::path& folder, const std::vector<fixtures::TNamedFile>& seeds) {
+  for (const fixtures::TNamedFile& seed : seeds) {
+    const std::string_view bytes(reinterpret_cast<const char*>(seed.Bytes.data()), seed.Bytes.size());
+    if (!WriteSeed(folder, seed.Name, bytes)) return false;
+  }
+  return true;
+}
+
+// The JPEG fixtures, and headers alone: a bare frame, and one behind fill bytes and a segment.
+std::vector<fixtures::TNamedFile> JpegHeaderSeeds() {
+  std::vector<fixtures::TNamedFile> seeds = fixtures::SeedFiles(gfx::TPictureFormat::pfJpeg);
+  seeds.push_back({"header-only.jpg", fixtures::JpegHeaderOnly(640, 480)});
+  std::vector<uint8_t> padded = {0xFF, 0xD8, 0xFF, 0xFF, 0xFE, 0x00, 0x04, 'h', 'i', 0xFF, 0xD0};
+  const std::vector<uint8_t> header = fixtures::JpegHeaderOnly(3, 2);
+  padded.insert(padded.end(), header.begin() + 2, header.end());
+  seeds.push_back({"fill-and-comment.jpg", padded});
+  return seeds;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -74,6 +95,11 @@ int main(int argc, char** argv) {
       }
     }
   }
+  const std::filesystem::path root(argv[1]);
+  if (!WriteSeeds(root / "ico", fixtures::IcoSeedFiles()) ||
+      !WriteSeeds(root / "exeicon", fixtures::ProgramSeedFiles()) ||
+      !WriteSeeds(root / "jpegheader", JpegHeaderSeeds()))
+    return 1;
   for (const TTextSeeds& seeds : kTextSeeds) {
     int n = 0;
     for (std::string_view text : seeds.Texts)

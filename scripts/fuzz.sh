@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Fuzzes the picture decoders and the text parsers (parameter strings, settings files, theme
-# values, UTF-8, picture format detection, trash records, mount-table lines and disk labels,
-# clipboard file lists): configures and builds the fuzz preset (clang, libFuzzer, address and
-# undefined-behaviour sanitizers), writes the seed corpus, then runs each target for SECONDS
-# seconds; the small parsers, whose every path is found within seconds, get a third of that.
-# The corpus in build-fuzz/corpus grows from run to run. Exits non-zero when a target finds a
-# crash, a leak, undefined behaviour or a hang; the input is kept in build-fuzz/findings.
+# Fuzzes the picture decoders (icon files, program icons and JPEG header sizes among them) and
+# the text parsers (parameter strings, settings files, theme values, UTF-8, picture format
+# detection, trash records, mount-table lines and disk labels, clipboard file lists): configures
+# and builds the fuzz preset (clang, libFuzzer, address and undefined-behaviour sanitizers),
+# writes the seed corpus, then runs each target for SECONDS seconds; the small parsers, whose
+# every path is found within seconds, get a third of that. The corpus in build-fuzz/corpus grows
+# from run to run. Exits non-zero when a target finds a crash, a leak, undefined behaviour or a
+# hang; the input is kept in build-fuzz/findings.
 set -euo pipefail
 
 seconds=${1:?usage: scripts/fuzz.sh SECONDS}
@@ -14,7 +15,7 @@ cd "$(dirname "$0")/.."
 cmake --preset fuzz >/dev/null
 # Each target with the share of SECONDS it runs for (a divisor).
 targets=(png:1 jpeg:1 bmp:1 paramstring:1 ini:1 themevalues:1 utf8:1 clipboard:1
-         pictureformat:3 trashinfo:3 volumes:3)
+         pictureformat:3 trashinfo:3 volumes:3 ico:3 exeicon:3 jpegheader:3)
 names=("${targets[@]%%:*}")
 cmake --build build-fuzz -j 2 --target fuzz_seeds "${names[@]/#/fuzz_}"
 build-fuzz/fuzz/fuzz_seeds build-fuzz/corpus

@@ -7,6 +7,7 @@
 #include <new>
 #include <string>
 
+#include "gfx/LittleEndian.h"
 #include "gfx/PictureIo.h"
 
 namespace gfx {
@@ -22,11 +23,6 @@ constexpr uint32_t kCoreHeaderSize = 12;
 constexpr uint32_t kInfoHeaderSize = 40;
 constexpr uint32_t kV4HeaderSize = 108;
 constexpr uint32_t kLargestHeaderSize = 124;  // V5
-
-uint16_t Read16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t Read32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 void Write16(std::vector<uint8_t>& out, uint32_t v) {
   out.push_back(uint8_t(v));
@@ -65,6 +61,17 @@ class TChannel {
   std::array<uint8_t, 256> FTable{};
 };
 
+// Where the parts of a bitmap lie. A file starts with a 14-byte file header that gives the pixel
+// offset. An icon image starts at the info header, its pixels follow the palette and its header
+// height counts the rows of the 1-bit transparency mask after the pixels as well.
+struct TDibForm {
+  size_t HeaderAt;
+  bool PixelOffsetInFile;
+  bool MaskRows;
+};
+constexpr TDibForm kFileForm{kFileHeaderSize, true, false};
+constexpr TDibForm kIconForm{0, false, true};
+
 // What the headers say, checked against the data before any pixel is read.
 struct TBmpLayout {
   int Width = 0;
@@ -78,6 +85,8 @@ struct TBmpLayout {
   uint32_t PaletteCount = 0;
   size_t PixelOffset = 0;
   size_t Stride = 0;
+  size_t MaskOffset = 0;  // icons: the transparency mask after the pixels
+  size_t MaskStride = 0;
 };
 
 TPictureResult Failure(TBitmap32& bitmap, TPictureError error, const std::string& message) {
@@ -90,41 +99,43 @@ TPictureResult Problem(TPictureError error, const std::string& message) {
 }
 
 // Reads the size, depth and compression from either header family.
-TPictureResult ReadGeometry(const uint8_t* data, size_t size, TBmpLayout& layout,
-                            uint32_t& headerSize, uint32_t& colorsUsed) {
-  if (size < kFileHeaderSize + 4) return Problem(TPictureError::peTruncated, "header cut short");
-  headerSize = Read32(data + kFileHeaderSize);
+TPictureResult ReadGeometry(const uint8_t* data, size_t size, const TDibForm& form,
+                            TBmpLayout& layout, uint32_t& headerSize, uint32_t& colorsUsed) {
+  if (size < form.HeaderAt + 4) return Problem(TPictureError::peTruncated, "header cut short");
+  headerSize = Read32Le(data + form.HeaderAt);
   if (headerSize != kCoreHeaderSize && (headerSize < kInfoHeaderSize || headerSize > 4096))
     return Problem(TPictureError::peUnsupported,
                    "unknown header size " + std::to_string(headerSize));
-  if (size - kFileHeaderSize < std::min(headerSize, kLargestHeaderSize))
+  if (size - form.HeaderAt < std::min(headerSize, kLargestHeaderSize))
     return Problem(TPictureError::peTruncated, "header cut short");
-  const uint8_t* h = data + kFileHeaderSize;
+  const uint8_t* h = data + form.HeaderAt;
   int64_t height = 0;
   if (headerSize == kCoreHeaderSize) {
     layout.Core = true;
-    layout.Width = Read16(h + 4);
-    height = Read16(h + 6);
-    layout.BitCount = Read16(h + 10);
+    layout.Width = Read16Le(h + 4);
+    height = Read16Le(h + 6);
+    layout.BitCount = Read16Le(h + 10);
     colorsUsed = 0;
   } else {
-    layout.Width = int32_t(Read32(h + 4));
-    height = int32_t(Read32(h + 8));
-    layout.BitCount = Read16(h + 14);
-    layout.Compression = Read32(h + 16);
-    colorsUsed = Read32(h + 32);
+    layout.Width = int32_t(Read32Le(h + 4));
+    height = int32_t(Read32Le(h + 8));
+    layout.BitCount = Read16Le(h + 14);
+    layout.Compression = Read32Le(h + 16);
+    colorsUsed = Read32Le(h + 32);
   }
   layout.TopDown = height < 0;
   if (layout.Width <= 0 || height == 0 || height == INT32_MIN)
     return Problem(TPictureError::peCorrupt, "no pixels");
+  if (form.MaskRows) height /= 2;
+  if (height == 0) return Problem(TPictureError::peCorrupt, "no pixels above the mask");
   layout.Height = int(layout.TopDown ? -height : height);
   return {};
 }
 
 // The bit-field masks: in V2 and later headers, or right after a 40-byte one.
-TPictureResult ReadMasks(const uint8_t* data, size_t size, uint32_t headerSize, TBmpLayout& layout,
-                         size_t& afterMasks) {
-  afterMasks = kFileHeaderSize + headerSize;
+TPictureResult ReadMasks(const uint8_t* data, size_t size, const TDibForm& form,
+                         uint32_t headerSize, TBmpLayout& layout, size_t& afterMasks) {
+  afterMasks = form.HeaderAt + headerSize;
   const bool explicitMasks =
       layout.Compression == kBiBitfields || layout.Compression == kBiAlphaBitfields;
   if (!explicitMasks) {
@@ -138,19 +149,20 @@ TPictureResult ReadMasks(const uint8_t* data, size_t size, uint32_t headerSize, 
     return Problem(TPictureError::peCorrupt,
                    "bit-field masks on a " + std::to_string(layout.BitCount) + "-bit picture");
   const int count = layout.Compression == kBiAlphaBitfields || headerSize >= 56 ? 4 : 3;
-  size_t at = kFileHeaderSize + kInfoHeaderSize;
+  size_t at = form.HeaderAt + kInfoHeaderSize;
   if (headerSize == kInfoHeaderSize) afterMasks += size_t(count) * 4;
   if (size < at + size_t(count) * 4) return Problem(TPictureError::peTruncated, "masks cut short");
-  for (int i = 0; i < count; ++i) layout.Masks[size_t(i)] = Read32(data + at + size_t(i) * 4);
+  for (int i = 0; i < count; ++i) layout.Masks[size_t(i)] = Read32Le(data + at + size_t(i) * 4);
   if (layout.Masks[0] == 0 && layout.Masks[1] == 0 && layout.Masks[2] == 0)
     return Problem(TPictureError::peCorrupt, "empty colour masks");
   return {};
 }
 
-TPictureResult ReadLayout(const uint8_t* data, size_t size, const TDecodeLimits& limits,
-                          TBmpLayout& layout) {
+TPictureResult ReadLayout(const uint8_t* data, size_t size, const TDibForm& form,
+                          const TDecodeLimits& limits, TBmpLayout& layout) {
   uint32_t headerSize = 0, colorsUsed = 0;
-  if (TPictureResult r = ReadGeometry(data, size, layout, headerSize, colorsUsed); !r) return r;
+  if (TPictureResult r = ReadGeometry(data, size, form, layout, headerSize, colorsUsed); !r)
+    return r;
   // The budget comes first: a huge declared size is refused whatever else is wrong.
   if (TPictureResult r = CheckPixelBudget(layout.Width, layout.Height, limits); !r) return r;
 
@@ -164,7 +176,7 @@ TPictureResult ReadLayout(const uint8_t* data, size_t size, const TDecodeLimits&
     return Problem(TPictureError::peCorrupt, std::to_string(bits) + " bits in a core header");
 
   size_t afterMasks = 0;
-  if (TPictureResult r = ReadMasks(data, size, headerSize, layout, afterMasks); !r) return r;
+  if (TPictureResult r = ReadMasks(data, size, form, headerSize, layout, afterMasks); !r) return r;
   layout.PaletteOffset = afterMasks;
   const size_t entrySize = layout.Core ? 3 : 4;
   if (bits <= 8) {
@@ -172,7 +184,7 @@ TPictureResult ReadLayout(const uint8_t* data, size_t size, const TDecodeLimits&
     layout.PaletteCount = colorsUsed == 0 || colorsUsed > full ? full : colorsUsed;
   }
 
-  const uint32_t offset = Read32(data + 10);
+  const uint32_t offset = form.PixelOffsetInFile ? Read32Le(data + 10) : 0;
   // Some writers leave the offset at 0; the pixels then follow the palette.
   layout.PixelOffset =
       offset != 0 ? offset : layout.PaletteOffset + size_t(layout.PaletteCount) * entrySize;
@@ -186,6 +198,13 @@ TPictureResult ReadLayout(const uint8_t* data, size_t size, const TDecodeLimits&
   const uint64_t needed = uint64_t(layout.PixelOffset) +
                           uint64_t(layout.Stride) * uint64_t(layout.Height - 1) + rowBytes;
   if (needed > size) return Problem(TPictureError::peTruncated, "pixel data cut short");
+  if (!form.MaskRows) return {};
+  const uint64_t maskRowBytes = (uint64_t(layout.Width) + 7) / 8;
+  layout.MaskStride = size_t((maskRowBytes + 3) / 4 * 4);
+  layout.MaskOffset = layout.PixelOffset + layout.Stride * size_t(layout.Height);
+  const uint64_t maskEnd = uint64_t(layout.MaskOffset) +
+                           uint64_t(layout.MaskStride) * uint64_t(layout.Height - 1) + maskRowBytes;
+  if (maskEnd > size) return Problem(TPictureError::peTruncated, "transparency mask cut short");
   return {};
 }
 
@@ -227,7 +246,7 @@ struct TChannels {
 bool DecodeFieldRow(const uint8_t* row, int width, int bits, const TChannels& ch, TColor32* out) {
   uint32_t anyAlpha = 0;
   for (int x = 0; x < width; ++x) {
-    const uint32_t pixel = bits == 16 ? Read16(row + size_t(x) * 2) : Read32(row + size_t(x) * 4);
+    const uint32_t pixel = bits == 16 ? Read16Le(row + size_t(x) * 2) : Read32Le(row + size_t(x) * 4);
     const uint32_t a = ch.Alpha.Of(pixel);
     anyAlpha |= a;
     out[x] = a << 24 | uint32_t(ch.Red.Of(pixel)) << 16 | uint32_t(ch.Green.Of(pixel)) << 8 |
@@ -250,20 +269,29 @@ void ApplyAlpha(TBitmap32& bitmap, bool opaque) {
   }
 }
 
-void DecodePixels(const uint8_t* data, size_t size, const TBmpLayout& layout, TBitmap32& bitmap) {
+// The stored row that holds picture row Y.
+size_t StoredRow(const TBmpLayout& layout, int y) {
+  return size_t(layout.TopDown ? y : layout.Height - 1 - y);
+}
+
+// Returns whether the picture took its alpha from the pixels; otherwise it is opaque.
+bool DecodePixels(const uint8_t* data, size_t size, const TBmpLayout& layout, TBitmap32& bitmap) {
   const int bits = layout.BitCount;
   auto sourceRow = [&](int y) {
-    const int stored = layout.TopDown ? y : layout.Height - 1 - y;
-    return data + layout.PixelOffset + size_t(stored) * layout.Stride;
+    return data + layout.PixelOffset + StoredRow(layout, y) * layout.Stride;
   };
   if (bits <= 8) {
     const std::array<TColor32, 256> palette = ReadPalette(data, size, layout);
     for (int y = 0; y < layout.Height; ++y)
       DecodeIndexedRow(sourceRow(y), layout.Width, bits, palette, bitmap.ScanLine(y));
-  } else if (bits == 24) {
+    return false;
+  }
+  if (bits == 24) {
     for (int y = 0; y < layout.Height; ++y)
       DecodeRgbRow(sourceRow(y), layout.Width, bitmap.ScanLine(y));
-  } else {
+    return false;
+  }
+  {
     const TChannels channels(layout.Masks);
     bool anyAlpha = false;
     for (int y = 0; y < layout.Height; ++y)
@@ -271,8 +299,40 @@ void DecodePixels(const uint8_t* data, size_t size, const TBmpLayout& layout, TB
     // Without bit fields the fourth byte of a 32-bit pixel is often just left zero: alpha counts
     // only when some pixel has it. An alpha mask the file declares is taken at its word.
     const bool implicitAlpha = layout.Compression == kBiRgb;
-    ApplyAlpha(bitmap, !channels.Alpha.Present() || (implicitAlpha && !anyAlpha));
+    const bool opaque = !channels.Alpha.Present() || (implicitAlpha && !anyAlpha);
+    ApplyAlpha(bitmap, opaque);
+    return !opaque;
   }
+}
+
+// Clears the pixels an icon's mask marks as transparent (bit set); the same 1-bit rows as an
+// indexed picture, with a palette of keep-all and keep-nothing.
+void ApplyIconMask(const uint8_t* data, const TBmpLayout& layout, TBitmap32& bitmap) {
+  std::array<TColor32, 256> keep{};
+  keep[0] = 0xFFFFFFFFu;
+  std::vector<TColor32> row(size_t(layout.Width));
+  for (int y = 0; y < layout.Height; ++y) {
+    const uint8_t* stored = data + layout.MaskOffset + StoredRow(layout, y) * layout.MaskStride;
+    DecodeIndexedRow(stored, layout.Width, 1, keep, row.data());
+    TColor32* out = bitmap.ScanLine(y);
+    for (int x = 0; x < layout.Width; ++x) out[x] &= row[size_t(x)];
+  }
+}
+
+TPictureResult DecodeLaidOut(const uint8_t* data, size_t size, const TDibForm& form,
+                             TBitmap32& bitmap, const TDecodeLimits& limits) {
+  TBmpLayout layout;
+  if (TPictureResult r = ReadLayout(data, size, form, limits, layout); !r)
+    return Failure(bitmap, r.Error, r.Message);
+  try {
+    if (!bitmap.SetSize(layout.Width, layout.Height))
+      return Failure(bitmap, TPictureError::peTooLarge, "not enough memory");
+    const bool alpha = DecodePixels(data, size, layout, bitmap);
+    if (form.MaskRows && !alpha) ApplyIconMask(data, layout, bitmap);
+  } catch (const std::bad_alloc&) {
+    return Failure(bitmap, TPictureError::peTooLarge, "not enough memory");
+  }
+  return {};
 }
 
 }  // namespace
@@ -282,17 +342,13 @@ TPictureResult DecodeBmp(const uint8_t* data, size_t size, TBitmap32& bitmap,
   bitmap.SetSize(0, 0);
   if (size < 2 || data[0] != 'B' || data[1] != 'M')
     return Failure(bitmap, TPictureError::peUnsupported, "not a BMP picture");
-  TBmpLayout layout;
-  if (TPictureResult r = ReadLayout(data, size, limits, layout); !r)
-    return Failure(bitmap, r.Error, r.Message);
-  try {
-    if (!bitmap.SetSize(layout.Width, layout.Height))
-      return Failure(bitmap, TPictureError::peTooLarge, "not enough memory");
-    DecodePixels(data, size, layout, bitmap);
-  } catch (const std::bad_alloc&) {
-    return Failure(bitmap, TPictureError::peTooLarge, "not enough memory");
-  }
-  return {};
+  return DecodeLaidOut(data, size, kFileForm, bitmap, limits);
+}
+
+TPictureResult DecodeIconBitmap(const uint8_t* data, size_t size, TBitmap32& bitmap,
+                                const TDecodeLimits& limits) {
+  bitmap.SetSize(0, 0);
+  return DecodeLaidOut(data, size, kIconForm, bitmap, limits);
 }
 
 std::vector<uint8_t> EncodeBmp(const TBitmap32& bitmap) {

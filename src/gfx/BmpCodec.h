@@ -18,6 +18,13 @@ namespace gfx {
 TPictureResult DecodeBmp(const uint8_t* data, size_t size, TBitmap32& bitmap,
                          const TDecodeLimits& limits = {});
 
+// The bitmap of an icon image: a BMP without its file header (info header, palette, pixels), the
+// header's height counting the pixel rows and those of the 1-bit mask after them. Where the
+// pixels carry no alpha (up to 24 bits, or 32 with the fourth byte zero everywhere) the mask
+// makes a pixel transparent with its bit set; otherwise the mask is ignored.
+TPictureResult DecodeIconBitmap(const uint8_t* data, size_t size, TBitmap32& bitmap,
+                                const TDecodeLimits& limits = {});
+
 // The bitmap as a bottom-up 32-bit BMP with a V4 header, bit-field masks and straight alpha;
 // empty for an empty bitmap.
 std::vector<uint8_t> EncodeBmp(const TBitmap32& bitmap);

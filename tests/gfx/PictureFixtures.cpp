@@ -14,8 +14,6 @@
 
 namespace fixtures {
 
-namespace {
-
 void Put16Le(std::vector<uint8_t>& out, uint32_t v) {
   out.push_back(uint8_t(v));
   out.push_back(uint8_t(v >> 8));
@@ -24,6 +22,9 @@ void Put32Le(std::vector<uint8_t>& out, uint32_t v) {
   Put16Le(out, v & 0xFFFF);
   Put16Le(out, v >> 16);
 }
+
+namespace {
+
 void Put16Be(std::vector<uint8_t>& out, uint32_t v) {
   out.push_back(uint8_t(v >> 8));
   out.push_back(uint8_t(v));

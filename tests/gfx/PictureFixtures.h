@@ -16,6 +16,10 @@ inline void PrintTo(TPictureError error, std::ostream* os) { *os << PictureError
 
 namespace fixtures {
 
+// Appends V in little-endian order, as the Windows formats store numbers.
+void Put16Le(std::vector<uint8_t>& out, uint32_t v);
+void Put32Le(std::vector<uint8_t>& out, uint32_t v);
+
 // PNG colour types by their numbers in the format.
 enum class TPngColour { pcGrey = 0, pcRgb = 2, pcPalette = 3, pcGreyAlpha = 4, pcRgba = 6 };
 
