@@ -167,6 +167,22 @@ TEST_F(AtomicWriteTest, ANewFileGetsTheDefaultPermissions) {
   EXPECT_EQ(ModeOf(Temp.Path("fresh")), 0640u);
 }
 
+// A private file is private from its first byte on, whatever the umask allows; a file that is
+// already there keeps the permissions it had.
+TEST_F(AtomicWriteTest, ANewFileGetsTheModeAskedForAndAnOldOneKeepsItsOwn) {
+  const mode_t old = umask(0);
+  const base::TWriteResult fresh = base::WriteFileAtomically(Temp.Path("private"), "a", 0600);
+  umask(old);
+  ASSERT_TRUE(fresh) << fresh.Message();
+  EXPECT_EQ(ModeOf(Temp.Path("private")), 0600u);
+
+  const std::string shared = Temp.File("shared", "old");
+  ASSERT_EQ(chmod(shared.c_str(), 0644), 0);
+  ASSERT_TRUE(base::WriteFileAtomically(shared, "new", 0600));
+  EXPECT_EQ(ReadFile(shared), "new");
+  EXPECT_EQ(ModeOf(shared), 0644u);
+}
+
 TEST_F(AtomicWriteTest, WritesThroughLinksToTheirTarget) {
   Temp.File("real/target.txt", "old");
   ASSERT_EQ(chmod(Temp.Path("real/target.txt").c_str(), 0600), 0);
