@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +8,7 @@
 #include <thread>
 
 #include "../platform/OrdinaryUser.h"
+#include "FileSizeLimit.h"
 #include "../platform/TempFolder.h"
 #include "base/FileIo.h"
 
@@ -241,15 +240,12 @@ TEST_F(AtomicWriteTest, ARefusedWriteLeavesTheOldFileAndNoTemporary) {
 // A disk that fills up half way: the file size limit makes the writes fail the same way.
 TEST_F(AtomicWriteTest, AWriteFailingHalfWayLeavesTheOldFileAndNoTemporary) {
   const std::string path = Temp.File("big.bin", "old");
-  rlimit saved {};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  rlimit small = saved;
-  small.rlim_cur = 4096;
-  void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const base::TWriteResult result = base::WriteFileAtomically(path, Patterned(100'000));
-  setrlimit(RLIMIT_FSIZE, &saved);
-  signal(SIGXFSZ, oldHandler);
+  base::TWriteResult result;
+  {
+    const fstest::TFileSizeLimit small(4096);
+    ASSERT_TRUE(small.Active());
+    result = base::WriteFileAtomically(path, Patterned(100'000));
+  }
   EXPECT_EQ(result.Errno, EFBIG);
   EXPECT_EQ(ReadFile(path), "old");
   EXPECT_EQ(NamesIn(Temp.Root()), std::vector<std::string>{"big.bin"});
