@@ -125,9 +125,9 @@ int CreateTemporaryBeside(const std::string& target, std::string& temporary) {
 }
 
 // Gives the temporary file the permissions (and where permitted the owner) of the file it
-// replaces, or the default permissions for a new file.
-bool TakeOverAttributes(int fd, const struct stat* old) {
-  if (!old) return ::fchmod(fd, 0666 & ~CurrentUmask()) == 0;
+// replaces, or for a new file the mode asked for (the default permissions when none was).
+bool TakeOverAttributes(int fd, const struct stat* old, std::optional<mode_t> newFileMode) {
+  if (!old) return ::fchmod(fd, newFileMode ? *newFileMode & 07777 : 0666 & ~CurrentUmask()) == 0;
   if (::fchmod(fd, old->st_mode & 07777) != 0) return false;
   // Only a privileged process can give a file away; otherwise the old file was the user's own.
   return ::fchown(fd, old->st_uid, old->st_gid) == 0 || errno == EPERM;
@@ -183,7 +183,8 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 std::string TWriteResult::Message() const { return Errno == 0 ? std::string() : SystemMessage(Errno); }
 
-TWriteResult WriteFileAtomically(const std::string& path, std::string_view bytes) {
+TWriteResult WriteFileAtomically(const std::string& path, std::string_view bytes,
+                                 std::optional<mode_t> newFileMode) {
   if (path.empty()) return {ENOENT};
   const std::string target = FinalTarget(path);
   struct stat old;
@@ -196,7 +197,7 @@ TWriteResult WriteFileAtomically(const std::string& path, std::string_view bytes
   TDescriptor fd(CreateTemporaryBeside(target, temporary));
   if (fd.Get() < 0) return {errno};
   int error = 0;
-  if (!TakeOverAttributes(fd.Get(), existed ? &old : nullptr) || !WriteAll(fd.Get(), bytes) ||
+  if (!TakeOverAttributes(fd.Get(), existed ? &old : nullptr, newFileMode) || !WriteAll(fd.Get(), bytes) ||
       ::fsync(fd.Get()) != 0)
     error = errno;
   if (!fd.Close() && error == 0) error = errno;

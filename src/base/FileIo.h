@@ -3,7 +3,10 @@
 // either the old contents or the complete new ones, never a mixture.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,10 +46,12 @@ struct TWriteResult {
 
 // Replaces the file at Path by Bytes in one step: a hidden temporary file in the same folder is
 // written, flushed to the disk and renamed over the old one. The new file keeps the old one's
-// permissions and, where the process may, its owner; a new file gets the default permissions.
+// permissions and, where the process may, its owner; a new file gets the default permissions
+// (0666 less the umask), or exactly NewFileMode when one is given (0600 for a private file).
 // When Path is a symbolic link, the file it leads to is replaced and the link stays a link.
 // A folder or special file, or a file this user may not write, is refused. After a failure the
 // old file is as it was and no temporary file is left behind.
-TWriteResult WriteFileAtomically(const std::string& path, std::string_view bytes);
+TWriteResult WriteFileAtomically(const std::string& path, std::string_view bytes,
+                                 std::optional<mode_t> newFileMode = std::nullopt);
 
 }  // namespace base

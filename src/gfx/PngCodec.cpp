@@ -2,6 +2,8 @@
 
 #include <png.h>
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <csetjmp>
 #include <cstdio>
@@ -34,6 +36,7 @@ struct TPngJob {
   png_structp Png = nullptr;
   png_infop Info = nullptr;
   TPngSource Source;
+  bool WantsText = false;
   char Message[160] = {};
 
   TPngJob() = default;
@@ -66,9 +69,18 @@ bool ReadHeaderStep(TPngJob& job) {
   if (setjmp(png_jmpbuf(job.Png))) return false;
   // The pixel budget decides about sizes, not libpng's default limit of a million a side.
   png_set_user_limits(job.Png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
-  // Text, colour space and every other ancillary chunk are skipped unread; only the transparency
-  // chunk matters to the pixels. Every picture counts as sRGB.
+  // Text (unless asked for), colour space and every other ancillary chunk are skipped unread;
+  // only the transparency chunk matters to the pixels. Every picture counts as sRGB.
   png_set_keep_unknown_chunks(job.Png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+  if (job.WantsText) {
+    // Asked for, the text chunks go to libpng's own readers again, which check and inflate them.
+    static constexpr png_byte kTextChunks[] = "tEXt\0zTXt\0iTXt";
+    png_set_keep_unknown_chunks(job.Png, PNG_HANDLE_CHUNK_AS_DEFAULT, kTextChunks, 3);
+    // libpng stores no more ancillary chunks than this (its count runs two ahead), so a file of
+    // endless text costs the time to step over it but no memory.
+    png_set_chunk_cache_max(job.Png, png_uint_32(kMaxPngTexts + 2));
+    png_set_benign_errors(job.Png, 1);
+  }
   png_read_info(job.Png, job.Info);
   return true;
 }
@@ -96,6 +108,49 @@ bool ReadRowsStep(TPngJob& job, png_bytepp rows) {
   // What follows the image data (the end chunk and anything after it) is not read.
   png_read_image(job.Png, rows);
   return true;
+}
+
+// The chunks after the image data, for their text; the end chunk is the last read.
+bool ReadEndStep(TPngJob& job) {
+  if (setjmp(png_jmpbuf(job.Png))) return false;
+  png_read_end(job.Png, job.Info);
+  return true;
+}
+
+std::string Latin1ToUtf8(const char* text, size_t length) {
+  std::string utf8;
+  utf8.reserve(length);
+  for (size_t i = 0; i < length; ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) {
+      utf8 += char(c);
+    } else {
+      utf8 += char(0xC0 | c >> 6);
+      utf8 += char(0x80 | (c & 0x3F));
+    }
+  }
+  return utf8;
+}
+
+// The pairs libpng gathered, within the count and byte caps.
+std::vector<TPngText> CollectTexts(const TPngJob& job) {
+  png_textp chunks = nullptr;
+  int count = 0;
+  png_get_text(job.Png, job.Info, &chunks, &count);
+  std::vector<TPngText> texts;
+  size_t bytes = 0;
+  for (int i = 0; i < count && texts.size() < kMaxPngTexts; ++i) {
+    const png_text& chunk = chunks[i];
+    const bool international = chunk.compression >= PNG_ITXT_COMPRESSION_NONE;
+    const size_t length = international ? chunk.itxt_length : chunk.text_length;
+    TPngText text{Latin1ToUtf8(chunk.key, std::strlen(chunk.key)),
+                  international ? std::string(chunk.text ? chunk.text : "", length)
+                                : Latin1ToUtf8(chunk.text ? chunk.text : "", length)};
+    if (bytes + text.Key.size() + text.Value.size() > kMaxPngTextBytes) continue;
+    bytes += text.Key.size() + text.Value.size();
+    texts.push_back(std::move(text));
+  }
+  return texts;
 }
 
 // The simplified writing interface keeps its error jumps inside libpng, so this may live on our
@@ -175,17 +230,68 @@ std::vector<uint8_t> StraightSamples(const TBitmap32& bitmap, bool withAlpha) {
   return samples;
 }
 
-}  // namespace
+// The checksum of a chunk's type and data (the CRC-32 of ISO 3309, as in zlib).
+uint32_t ChunkCrc(const uint8_t* p, size_t size) {
+  static const std::array<uint32_t, 256> kTable = [] {
+    std::array<uint32_t, 256> table{};
+    for (uint32_t n = 0; n < 256; ++n) {
+      uint32_t c = n;
+      for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      table[n] = c;
+    }
+    return table;
+  }();
+  uint32_t crc = 0xFFFFFFFFu;
+  for (size_t i = 0; i < size; ++i) crc = kTable[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
+  return crc ^ 0xFFFFFFFFu;
+}
 
-TPictureResult DecodePng(const uint8_t* data, size_t size, TBitmap32& bitmap,
-                         const TDecodeLimits& limits) {
+void AppendBigEndian32(std::vector<uint8_t>& out, uint32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(uint8_t(value >> shift));
+}
+
+void AppendChunk(std::vector<uint8_t>& out, const char (&type)[5], const std::string& data) {
+  AppendBigEndian32(out, uint32_t(data.size()));
+  const size_t start = out.size();
+  out.insert(out.end(), type, type + 4);
+  out.insert(out.end(), data.begin(), data.end());
+  AppendBigEndian32(out, ChunkCrc(out.data() + start, out.size() - start));
+}
+
+// 1 to 79 printable Latin-1 characters with no leading, trailing or double space, here ASCII.
+bool IsValidKey(const std::string& key) {
+  if (key.empty() || key.size() > 79 || key.front() == ' ' || key.back() == ' ') return false;
+  for (size_t i = 0; i < key.size(); ++i)
+    if (key[i] < ' ' || key[i] > '~' || (key[i] == ' ' && key[i + 1] == ' ')) return false;
+  return true;
+}
+
+bool IsAscii(const std::string& text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return c > 0; });
+}
+
+// The text chunks for Texts, or nothing (and false) when one cannot be written.
+bool TextChunks(const std::vector<TPngText>& texts, std::vector<uint8_t>& chunks) {
+  for (const TPngText& text : texts) {
+    if (!IsValidKey(text.Key) || text.Value.find('\0') != std::string::npos) return false;
+    if (IsAscii(text.Value)) {
+      AppendChunk(chunks, "tEXt", text.Key + '\0' + text.Value);
+    } else {
+      // Not compressed, with neither language nor translated keyword.
+      AppendChunk(chunks, "iTXt", text.Key + std::string("\0\0\0\0\0", 5) + text.Value);
+    }
+  }
+  return true;
+}
+
+TPictureResult DecodeWithJob(TPngJob& job, const uint8_t* data, size_t size, TBitmap32& bitmap,
+                             const TDecodeLimits& limits) {
   bitmap.SetSize(0, 0);
   if (size < 8 || png_sig_cmp(data, 0, 8) != 0)
     return Failure(bitmap, TPictureError::peUnsupported, "not a PNG picture");
   if (TPictureResult r = CheckDeclaredSize(data, size, limits); !r)
     return Failure(bitmap, r.Error, r.Message);
 
-  TPngJob job;
   job.Source = {data, size, 0, false};
   job.Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &job, OnError, OnWarning);
   job.Info = job.Png ? png_create_info_struct(job.Png) : nullptr;
@@ -222,9 +328,35 @@ TPictureResult DecodePng(const uint8_t* data, size_t size, TBitmap32& bitmap,
   return {};
 }
 
-std::vector<uint8_t> EncodePng(const TBitmap32& bitmap) {
+}  // namespace
+
+TPictureResult DecodePng(const uint8_t* data, size_t size, TBitmap32& bitmap,
+                         const TDecodeLimits& limits) {
+  TPngJob job;
+  return DecodeWithJob(job, data, size, bitmap, limits);
+}
+
+TPictureResult DecodePng(const uint8_t* data, size_t size, TBitmap32& bitmap,
+                         std::vector<TPngText>& texts, const TDecodeLimits& limits) {
+  texts.clear();
+  TPngJob job;
+  job.WantsText = true;
+  TPictureResult result = DecodeWithJob(job, data, size, bitmap, limits);
+  if (!result) return result;
+  ReadEndStep(job);  // what it could not read is only text
+  try {
+    texts = CollectTexts(job);
+  } catch (const std::bad_alloc&) {
+    texts.clear();
+  }
+  return result;
+}
+
+std::vector<uint8_t> EncodePng(const TBitmap32& bitmap, const std::vector<TPngText>& texts) {
   if (bitmap.Empty()) return {};
   try {
+    std::vector<uint8_t> chunks;
+    if (!TextChunks(texts, chunks)) return {};
     const bool withAlpha = !IsOpaque(bitmap);
     const std::vector<uint8_t> samples = StraightSamples(bitmap, withAlpha);
     TPngImage png;
@@ -238,14 +370,22 @@ std::vector<uint8_t> EncodePng(const TBitmap32& bitmap) {
     if (!png_image_write_to_memory(&image, file.data(), &size, 0, samples.data(), 0, nullptr))
       return {};
     file.resize(size);
+    // Text may stand anywhere between the header and the end; right after the header it is
+    // found without reading past the image data.
+    constexpr size_t kAfterHeader = 8 + 8 + 13 + 4;
+    if (!chunks.empty()) {
+      if (size < kAfterHeader || std::memcmp(file.data() + 12, "IHDR", 4) != 0) return {};
+      file.insert(file.begin() + kAfterHeader, chunks.begin(), chunks.end());
+    }
     return file;
   } catch (const std::bad_alloc&) {
     return {};
   }
 }
 
-TPictureResult SavePngFile(const TBitmap32& bitmap, const std::string& path) {
-  const std::vector<uint8_t> file = EncodePng(bitmap);
+TPictureResult SavePngFile(const TBitmap32& bitmap, const std::string& path,
+                           const std::vector<TPngText>& texts) {
+  const std::vector<uint8_t> file = EncodePng(bitmap, texts);
   if (file.empty())
     return PictureFailure(TPictureError::peWriteFailed,
                           path + ": " + (bitmap.Empty() ? "empty picture" : "PNG encoding failed"));

@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +8,7 @@
 #include <thread>
 
 #include "../platform/OrdinaryUser.h"
+#include "FileSizeLimit.h"
 #include "../platform/TempFolder.h"
 #include "base/FileIo.h"
 
@@ -167,6 +166,22 @@ TEST_F(AtomicWriteTest, ANewFileGetsTheDefaultPermissions) {
   EXPECT_EQ(ModeOf(Temp.Path("fresh")), 0640u);
 }
 
+// A private file is private from its first byte on, whatever the umask allows; a file that is
+// already there keeps the permissions it had.
+TEST_F(AtomicWriteTest, ANewFileGetsTheModeAskedForAndAnOldOneKeepsItsOwn) {
+  const mode_t old = umask(0);
+  const base::TWriteResult fresh = base::WriteFileAtomically(Temp.Path("private"), "a", 0600);
+  umask(old);
+  ASSERT_TRUE(fresh) << fresh.Message();
+  EXPECT_EQ(ModeOf(Temp.Path("private")), 0600u);
+
+  const std::string shared = Temp.File("shared", "old");
+  ASSERT_EQ(chmod(shared.c_str(), 0644), 0);
+  ASSERT_TRUE(base::WriteFileAtomically(shared, "new", 0600));
+  EXPECT_EQ(ReadFile(shared), "new");
+  EXPECT_EQ(ModeOf(shared), 0644u);
+}
+
 TEST_F(AtomicWriteTest, WritesThroughLinksToTheirTarget) {
   Temp.File("real/target.txt", "old");
   ASSERT_EQ(chmod(Temp.Path("real/target.txt").c_str(), 0600), 0);
@@ -225,15 +240,12 @@ TEST_F(AtomicWriteTest, ARefusedWriteLeavesTheOldFileAndNoTemporary) {
 // A disk that fills up half way: the file size limit makes the writes fail the same way.
 TEST_F(AtomicWriteTest, AWriteFailingHalfWayLeavesTheOldFileAndNoTemporary) {
   const std::string path = Temp.File("big.bin", "old");
-  rlimit saved {};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  rlimit small = saved;
-  small.rlim_cur = 4096;
-  void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const base::TWriteResult result = base::WriteFileAtomically(path, Patterned(100'000));
-  setrlimit(RLIMIT_FSIZE, &saved);
-  signal(SIGXFSZ, oldHandler);
+  base::TWriteResult result;
+  {
+    const fstest::TFileSizeLimit small(4096);
+    ASSERT_TRUE(small.Active());
+    result = base::WriteFileAtomically(path, Patterned(100'000));
+  }
   EXPECT_EQ(result.Errno, EFBIG);
   EXPECT_EQ(ReadFile(path), "old");
   EXPECT_EQ(NamesIn(Temp.Root()), std::vector<std::string>{"big.bin"});
