@@ -130,25 +130,29 @@ bool DecodePngFile(const std::string& file, int width, int height, gfx::TBitmap3
 using TDecoder = bool (*)(const std::string& file, int width, int height, gfx::TBitmap32& target);
 
 // A picture file: the desktop's thumbnail when it has a valid one, else decoded and offered
-// back to it; a file that fails is recorded and shows the fallback from then on.
+// back to it; a file that fails is recorded and shows the fallback from then on. The file is
+// described before it is decoded, so a picture of a file that changed meanwhile is never kept
+// under the new file's time.
 TPictureLoad LoadPictureFile(const TPictureSources& sources, const std::string& file, int width, int height,
                              TDecoder decode, gfx::TBitmap32& target) {
-  TThumbnailCache* thumbnails = std::max(width, height) >= kThumbnailRequest ? sources.Thumbnails : nullptr;
   const int thumbSize = std::max(width, height);
-  if (thumbnails != nullptr) {
-    if (thumbnails->KnownFailure(file)) return Fallback(kUnknown, target);
+  TThumbnailCache* thumbnails = thumbSize >= kThumbnailRequest ? sources.Thumbnails : nullptr;
+  TThumbnailSource source;
+  if (thumbnails != nullptr) source = TThumbnailCache::Describe(file);
+  if (thumbnails != nullptr && source) {
+    if (thumbnails->KnownFailure(source)) return Fallback(kUnknown, target);
     gfx::TBitmap32 found;
-    if (thumbnails->Lookup(file, thumbSize, found)) {
+    if (thumbnails->Lookup(source, thumbSize, found)) {
       FitInto(found, target, width, height);
       return TPictureLoad::plPicture;
     }
   }
   gfx::TBitmap32 picture;
   if (!decode(file, width, height, picture)) {
-    if (thumbnails != nullptr) thumbnails->RecordFailure(file);
+    if (thumbnails != nullptr && source) thumbnails->RecordFailure(source);
     return Fallback(kUnknown, target);
   }
-  if (thumbnails != nullptr) thumbnails->Store(file, thumbSize, picture);
+  if (thumbnails != nullptr && source) thumbnails->Store(source, thumbSize, picture);
   target = std::move(picture);
   return TPictureLoad::plPicture;
 }
