@@ -14,7 +14,10 @@ namespace themegen {
 namespace {
 
 constexpr int kSize = 256;
-constexpr double kEdge = 6;  // the line inside every edge: 0.75 pixels at 32
+// The line inside the edge of pages, folders and devices (0.75 pixels at 32, a clear edge at
+// 96), and the thinner one of the badges on a page.
+constexpr double kEdge = 6;
+constexpr double kBadgeEdge = 4;
 
 // The colour that marks each kind of document, with its darker line.
 constexpr uint32_t kTextInk = 0x9AA5B5;
@@ -116,28 +119,28 @@ void TextLines(cairo_t* cr) {
 
 void PdfLabel(cairo_t* cr) {
   Stroke(cr, 72, 96, 136, 96, 14, kTextInk);
-  Block(cr, 64, 136, 128, 72, 12, kPdfRed, LineOf(kPdfRed));
+  Block(cr, 64, 136, 128, 72, 12, kPdfRed, LineOf(kPdfRed), kBadgeEdge);
   Label(cr, gfx::Rect(64, 140, 192, 208), "PDF", 36, kSurface);
 }
 
 void Zipper(cairo_t* cr) {
-  for (int i = 0; i < 6; ++i) {
-    const double x = i % 2 ? 128 : 112;
-    Block(cr, x, kPageTop + 8 + i * 18, 16, 12, 3, LineOf(kZipAmber), LineOf(kZipAmber), 0);
+  // Teeth from both sides meeting in the middle, closed down to the slider.
+  for (int i = 0; i < 7; ++i) {
+    const double x = i % 2 ? 124 : 108;
+    Block(cr, x, kPageTop + 10 + i * 16, 24, 10, 3, LineOf(kZipAmber), LineOf(kZipAmber), 0);
   }
-  Block(cr, 104, 128, 48, 80, 12, kZipAmber, LineOf(kZipAmber));
-  Block(cr, 116, 164, 24, 28, 6, kSurface, LineOf(kZipAmber));
+  Block(cr, 96, 128, 64, 88, 14, kZipAmber, LineOf(kZipAmber), kBadgeEdge);
+  Block(cr, 116, 164, 24, 36, 6, kSurface, LineOf(kZipAmber), kBadgeEdge);
 }
 
 void Note(cairo_t* cr) {
-  const uint32_t line = LineOf(kAudioViolet);
-  // Two stems joined by a slanted beam, each ending in a round head.
+  SetColour(cr, kAudioViolet);
+  // Two stems under a slanted beam, each ending in an oval head.
   cairo_new_path(cr);
   cairo_move_to(cr, 100, 200);
   cairo_line_to(cr, 100, 112);
   cairo_line_to(cr, 172, 96);
   cairo_line_to(cr, 172, 184);
-  SetColour(cr, kAudioViolet);
   cairo_set_line_width(cr, 12);
   cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
   cairo_stroke(cr);
@@ -148,20 +151,21 @@ void Note(cairo_t* cr) {
   cairo_line_to(cr, 94, 126);
   cairo_close_path(cr);
   cairo_fill(cr);
-  for (double x : {84.0, 156.0}) {
+  const double heads[][2] = {{84, 200}, {156, 184}};
+  for (const auto& head : heads) {
     cairo_save(cr);
-    cairo_translate(cr, x, x == 84.0 ? 200 : 184);
+    cairo_translate(cr, head[0], head[1]);
     cairo_rotate(cr, -0.35);
     cairo_scale(cr, 1.3, 1);
     cairo_new_path(cr);
     cairo_arc(cr, 0, 0, 18, 0, 2 * M_PI);
     cairo_restore(cr);
-    FillWithInnerLine(cr, kAudioViolet, line, kEdge);
+    cairo_fill(cr);
   }
 }
 
 void Play(cairo_t* cr) {
-  Disc(cr, 128, 152, 56, kVideoRose, LineOf(kVideoRose));
+  Disc(cr, 128, 152, 56, kVideoRose, LineOf(kVideoRose), kBadgeEdge);
   cairo_new_path(cr);
   cairo_move_to(cr, 112, 124);
   cairo_line_to(cr, 160, 152);
