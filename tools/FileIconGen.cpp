@@ -224,6 +224,19 @@ void ProgramWindow(cairo_t* cr) {
   FillWithInnerLine(cr, kTextInk, LineOf(kTextInk), kEdge);
 }
 
+// A hill on the foot of a picture, from (Left, LeftY) over a crest near (CrestX, CrestY) to
+// (Right, RightY), filled down to the foot at 200.
+void Hill(cairo_t* cr, double left, double leftY, double right, double rightY, double crestX, double crestY,
+          uint32_t rgb) {
+  cairo_new_path(cr);
+  cairo_move_to(cr, left, 200);
+  cairo_line_to(cr, left, leftY);
+  cairo_curve_to(cr, crestX - 24, crestY, crestX + 24, crestY, right, rightY);
+  cairo_line_to(cr, right, 200);
+  SetColour(cr, rgb);
+  cairo_fill(cr);
+}
+
 // A framed picture, for files whose own icon cannot be shown.
 void PictureFrame(cairo_t* cr) {
   Block(cr, 24, 40, 208, 176, 16, kSurface, kFrame);
@@ -234,19 +247,8 @@ void PictureFrame(cairo_t* cr) {
   SetColour(cr, kSelected);
   cairo_paint(cr);
   Disc(cr, 168, 96, 18, kSunAmber, kSunAmber, 0);
-  cairo_new_path(cr);
-  cairo_move_to(cr, 40, 200);
-  cairo_line_to(cr, 40, 168);
-  cairo_curve_to(cr, 80, 120, 112, 120, 152, 168);
-  cairo_line_to(cr, 152, 200);
-  SetColour(cr, kSelectedLine);
-  cairo_fill(cr);
-  cairo_new_path(cr);
-  cairo_move_to(cr, 72, 200);
-  cairo_curve_to(cr, 120, 136, 168, 128, 216, 176);
-  cairo_line_to(cr, 216, 200);
-  SetColour(cr, kAccent);
-  cairo_fill(cr);
+  Hill(cr, 40, 168, 152, 168, 96, 120, kSelectedLine);
+  Hill(cr, 72, 200, 216, 176, 144, 132, kAccent);
   cairo_restore(cr);
 }
 
