@@ -1,11 +1,9 @@
 // The default file icons. Every picture is 256 x 256 with alpha: the largest size a tile shows;
 // the view scales it down for smaller tiles (32 pixels in the default 48-pixel rows). Shapes sit
 // on an 8-pixel grid so that their edges stay crisp at an eighth of the size, and the line
-// inside each edge is wide enough to remain about one pixel there. Icons do not float, so they
+// inside each edge is wide enough to remain visible there. Icons do not float, so they
 // cast no shadow.
 #include "FileIconGen.h"
-
-#include <string>
 
 #include "ThemePaint.h"
 #include "gfx/Text.h"
@@ -19,7 +17,8 @@ constexpr int kSize = 256;
 constexpr double kEdge = 6;
 constexpr double kBadgeEdge = 4;
 
-// The colour that marks each kind of document, with its darker line.
+// The colours that mark the kinds of documents (a badge's line is LineOf its colour), and those
+// of the devices.
 constexpr uint32_t kTextInk = 0x9AA5B5;
 constexpr uint32_t kPdfRed = 0xE0463F;
 constexpr uint32_t kZipAmber = 0xE3A22F;
@@ -31,6 +30,7 @@ constexpr uint32_t kDevice = 0xE3E6EB;      // the grey body of drives
 constexpr uint32_t kDeviceFront = 0xCDD3DC;
 constexpr uint32_t kDeviceLine = 0xB3BBC7;
 constexpr uint32_t kDeviceInk = 0x8A94A3;   // slits, holes and cables
+constexpr uint32_t kBoard = kMarkupGreen;  // the memory module's board
 constexpr uint32_t kChip = 0x33404F;
 constexpr uint32_t kGold = 0xE2B54A;
 
@@ -327,7 +327,7 @@ void UsbStick(cairo_t* cr) {
 // A memory module: chips on a board with gold contacts and a key notch.
 void MemoryModule(cairo_t* cr) {
   const double left = 16, top = 72, width = 224, height = 112;
-  Block(cr, left, top, width, height, 10, kMarkupGreen, LineOf(kMarkupGreen));
+  Block(cr, left, top, width, height, 10, kBoard, LineOf(kBoard));
   for (int i = 0; i < 4; ++i) Block(cr, 32 + i * 50, top + 16, 42, 48, 4, kChip, kChip, 0);
   for (int i = 0; i < 14; ++i) {
     const double x = 30 + i * 14.4;
