@@ -1,82 +1,16 @@
-// norvo-themegen FOLDER: draws the pictures of the default control theme into FOLDER (the
-// theme's own folder, next to its ThemeData.NVS). The visual language is written down in
-// tools/README.md; every picture is made from the palette and shapes defined here, so that
-// later controls extend it consistently.
-#include <cairo.h>
-
-#include <cmath>
+// norvo-themegen CONTROLS FILEICONS: draws the pictures of the default control theme into
+// CONTROLS (the theme's own folder, next to its ThemeData.NVS) and the default file icons into
+// FILEICONS. The visual language is written down in tools/README.md; every picture is made from
+// the palette and shapes of ThemePaint.h, so that later pictures extend it consistently.
 #include <cstdio>
 #include <filesystem>
-#include <functional>
-#include <string>
 
-#include "gfx/Bitmap32.h"
-#include "gfx/PngCodec.h"
+#include "FileIconGen.h"
+#include "ThemePaint.h"
 
 namespace {
 
-// The palette: straight RGB as 0xRRGGBB.
-constexpr uint32_t kSurface = 0xFFFFFF;
-constexpr uint32_t kHover = 0xEEF3FB;
-constexpr uint32_t kHoverLine = 0xD5E1F4;
-constexpr uint32_t kSelected = 0xDCE8FB;
-constexpr uint32_t kSelectedLine = 0x9DBDF0;
-constexpr uint32_t kAccent = 0x2F6FDE;
-constexpr uint32_t kAccentLine = 0x2459B8;
-constexpr uint32_t kDivider = 0xE3E6EB;
-constexpr uint32_t kFrame = 0xD0D5DD;
-constexpr uint32_t kHeaderBand = 0xF5F6F8;
-constexpr uint32_t kNewMark = 0xF08A24;
-
-constexpr double kRadius = 6;        // every corner of the theme
-constexpr double kBubbleRadius = 8;  // tips and windows: a little softer
-
-void SetColour(cairo_t* cr, uint32_t rgb, double alpha = 1) {
-  cairo_set_source_rgba(cr, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0, alpha);
-}
-
-void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r) {
-  cairo_new_sub_path(cr);
-  cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, 0);
-  cairo_arc(cr, x + w - r, y + h - r, r, 0, M_PI / 2);
-  cairo_arc(cr, x + r, y + h - r, r, M_PI / 2, M_PI);
-  cairo_arc(cr, x + r, y + r, r, M_PI, 3 * M_PI / 2);
-  cairo_close_path(cr);
-}
-
-// A filled rounded rectangle with a one-pixel line inside its edge.
-void Panel(cairo_t* cr, double x, double y, double w, double h, double r, uint32_t fill, uint32_t line) {
-  RoundedRect(cr, x + 0.5, y + 0.5, w - 1, h - 1, r);
-  SetColour(cr, fill);
-  cairo_fill_preserve(cr);
-  SetColour(cr, line);
-  cairo_set_line_width(cr, 1);
-  cairo_stroke(cr);
-}
-
-// A soft shadow under a rounded rectangle: growing, fading outlines.
-void Shadow(cairo_t* cr, double x, double y, double w, double h, double r, int spread, double strength) {
-  for (int i = spread; i >= 1; --i) {
-    RoundedRect(cr, x - i, y - i + 2, w + 2 * i, h + 2 * i, r + i);
-    SetColour(cr, 0x000000, strength / spread * (1.0 - double(i) / (spread + 1)));
-    cairo_fill(cr);
-  }
-}
-
-bool Save(const std::filesystem::path& file, int w, int h, const std::function<void(cairo_t*)>& draw) {
-  gfx::TBitmap32 picture(w, h);
-  cairo_surface_t* surface = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(picture.Bits()),
-                                                                 CAIRO_FORMAT_ARGB32, w, h, picture.Stride());
-  cairo_t* cr = cairo_create(surface);
-  draw(cr);
-  cairo_destroy(cr);
-  cairo_surface_flush(surface);
-  cairo_surface_destroy(surface);
-  std::filesystem::create_directories(file.parent_path());
-  const gfx::TPictureResult saved = gfx::SavePngFile(picture, file.string());
-  if (!saved) std::fprintf(stderr, "norvo-themegen: %s: %s\n", file.string().c_str(), saved.Message.c_str());
-  return bool(saved);
-}
+using namespace themegen;
 
 // Item tiles: 24 x 24, drawn nine-sliced with 8-pixel margins.
 bool ItemBack(const std::filesystem::path& file, uint32_t fill, uint32_t line) {
@@ -134,8 +68,8 @@ bool NewMark(const std::filesystem::path& file) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: norvo-themegen FOLDER\n");
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: norvo-themegen CONTROL_THEME_FOLDER FILE_ICON_FOLDER\n");
     return 2;
   }
   const std::filesystem::path out = argv[1];
@@ -153,5 +87,6 @@ int main(int argc, char** argv) {
   ok &= NewMark(items / "ItemNew.png");
   ok &= Bubble(out / "SelectTip" / "Background.png", 44, 40, false);
   ok &= Bubble(out / "SmartWindow" / "ControlBack.png", 72, 80, true);
+  ok &= DrawFileIcons(argv[2]);
   return ok ? 0 : 1;
 }
