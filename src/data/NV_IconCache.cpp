@@ -114,7 +114,7 @@ bool TIconCache::Publish(TSourceData& source, gfx::TBitmap32&& picture) {
       Forget(state, source);
       state.Resident.emplace(&source, bytes);
       state.Bytes += bytes;
-      TrimLocked(state);
+      TrimLocked(state, &source);
     }
     return true;
   });
@@ -129,20 +129,29 @@ void TIconCache::PublishFailed(TSourceData& source) {
   });
 }
 
-// Oldest draws first; a source in view is never let go, even when the budget cannot be kept
-// without it. The stamps are read once: the interface thread may draw while a worker trims.
-void TIconCache::TrimLocked(TState& state) const {
+// Oldest draws first; a picture just published goes after the others drawn as long ago. A
+// source in view is never let go, even when the budget cannot be kept without it. The stamps
+// are read once: the interface thread may draw while a worker trims.
+void TIconCache::TrimLocked(TState& state, const TSourceData* published) const {
   const int64_t budget = Budget();
   if (state.Bytes <= budget) return;
   const uint64_t inView = FViewFrame.load(std::memory_order_relaxed);
-  std::vector<std::pair<uint64_t, TSourceData*>> outOfView;
+  struct TCandidate {
+    uint64_t Drawn;
+    bool Published;
+    TSourceData* Source;
+  };
+  std::vector<TCandidate> outOfView;
   for (const auto& [source, bytes] : state.Resident)
-    if (const uint64_t drawn = source->LastDrawn(); drawn < inView) outOfView.emplace_back(drawn, source);
-  std::sort(outOfView.begin(), outOfView.end());
-  for (const auto& [drawn, source] : outOfView) {
+    if (const uint64_t drawn = source->LastDrawn(); drawn < inView)
+      outOfView.push_back({drawn, source == published, source});
+  std::sort(outOfView.begin(), outOfView.end(), [](const TCandidate& a, const TCandidate& b) {
+    return a.Drawn != b.Drawn ? a.Drawn < b.Drawn : a.Published < b.Published;
+  });
+  for (const TCandidate& candidate : outOfView) {
     if (state.Bytes <= budget) break;
-    Forget(state, *source);
-    source->Drop();
+    Forget(state, *candidate.Source);
+    candidate.Source->Drop();
   }
 }
 

@@ -109,7 +109,7 @@ class TIconCache {
   void Release(TIconClaim& claim);
   static bool Holds(const TState& state, const TSourceData& source);
   static void Forget(TState& state, TSourceData& source);  // its bytes no longer count
-  void TrimLocked(TState& state) const;
+  void TrimLocked(TState& state, const TSourceData* published = nullptr) const;
 
   tasks::Locked<TState> FState;
   std::atomic<int64_t> FBudget;
