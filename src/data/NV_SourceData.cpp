@@ -17,33 +17,29 @@ int TSourceData::OwnerCount() const {
   return sdOwners.WithLock([](const TOwners& owners) { return int(owners.size()); });
 }
 
-void TSourceData::Publish(gfx::TBitmap32& picture) {
+// The flags change with the picture under its lock, so a copy taken under the lock never
+// belongs to another state.
+void TSourceData::Change(gfx::TBitmap32& picture, TState state) {
   sdImage.WithLock([&](gfx::TBitmap32& image) {
     image.SwapPixels(picture);
-    FVersion.fetch_add(1, std::memory_order_acq_rel);
-    FDropped.store(false, std::memory_order_release);
-    sdError.store(false, std::memory_order_release);
-    sdLoaded.store(true, std::memory_order_release);
-    sdLoading.store(false, std::memory_order_release);
+    if (state == TState::Loaded) FVersion.fetch_add(1, std::memory_order_acq_rel);
+    FDropped.store(state == TState::Dropped, std::memory_order_release);
+    sdError.store(state == TState::Failed, std::memory_order_release);
+    sdLoaded.store(state == TState::Loaded, std::memory_order_release);
+    sdLoading.store(state == TState::Dropped, std::memory_order_release);
   });
 }
 
+void TSourceData::Publish(gfx::TBitmap32& picture) { Change(picture, TState::Loaded); }
+
 void TSourceData::Fail() {
-  sdImage.WithLock([&](gfx::TBitmap32& image) {
-    image = gfx::TBitmap32();
-    sdLoaded.store(false, std::memory_order_release);
-    sdError.store(true, std::memory_order_release);
-    sdLoading.store(false, std::memory_order_release);
-  });
+  gfx::TBitmap32 none;
+  Change(none, TState::Failed);
 }
 
 void TSourceData::Drop() {
-  sdImage.WithLock([&](gfx::TBitmap32& image) {
-    image = gfx::TBitmap32();
-    sdLoaded.store(false, std::memory_order_release);
-    sdLoading.store(true, std::memory_order_release);
-    FDropped.store(true, std::memory_order_release);
-  });
+  gfx::TBitmap32 none;
+  Change(none, TState::Dropped);  // the pixels are freed here, outside the lock
 }
 
 }  // namespace data

@@ -64,6 +64,8 @@ class TSourceData {
   void MarkDrawn(uint64_t frame) { FLastDrawn.store(frame, std::memory_order_relaxed); }
   // Takes the reload request: true for exactly one caller after a drop.
   bool TakeReload() { return FDropped.exchange(false, std::memory_order_acq_rel); }
+  enum class TState { Loaded, Failed, Dropped };
+  void Change(gfx::TBitmap32& picture, TState state);
 
   std::atomic<uint64_t> FVersion{0};
   std::atomic<uint64_t> FLastDrawn{0};

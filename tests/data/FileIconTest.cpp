@@ -32,6 +32,27 @@ class FileIconTest : public testing::Test {
     icon.Draw(Canvas, rect, w, h);
     icon.Draw(Canvas, rect, w, h);
   }
+  // A Halves picture of W x H shows with its top-left corner at (Left, Top): every corner
+  // pixel has its half's colour and its neighbours outside the picture are background. Pixels
+  // beyond the canvas are not looked at.
+  void ExpectHalvesAt(int left, int top, int w, int h) const {
+    const int right = left + w - 1, bottom = top + h - 1;
+    const struct {
+      int X, Y, OutX, OutY;
+      gfx::TColor32 Color;
+    } corners[] = {{left, top, -1, -1, kRed}, {right, top, 1, -1, kBlue},
+                   {left, bottom, -1, 1, kRed}, {right, bottom, 1, 1, kBlue}};
+    auto expect = [&](int x, int y, gfx::TColor32 color) {
+      if (x >= 0 && y >= 0 && x < Canvas.Width() && y < Canvas.Height()) {
+        EXPECT_EQ(Canvas.Pixel(x, y), color) << "at " << x << "," << y;
+      }
+    };
+    for (const auto& c : corners) {
+      expect(c.X, c.Y, c.Color);
+      expect(c.X + c.OutX, c.Y, kBackground);
+      expect(c.X, c.Y + c.OutY, kBackground);
+    }
+  }
   bool CanvasUntouched() const {
     for (int y = 0; y < Canvas.Height(); ++y)
       for (int x = 0; x < Canvas.Width(); ++x)
@@ -62,21 +83,12 @@ TEST_F(FileIconTest, ASmallerPictureIsUsedUnscaledAndCentred) {
 
   icon->Draw(Canvas, rect, 256, 256);
   EXPECT_EQ(Repaints, 1);  // the copy is kept
-  // Left 10 + (256 - 200) / 2 = 38, top 20 + (256 - 100) / 2 = 98.
-  EXPECT_EQ(Canvas.Pixel(38, 98), kRed);
-  EXPECT_EQ(Canvas.Pixel(237, 197), kBlue);
-  EXPECT_EQ(Canvas.Pixel(37, 98), kBackground);
-  EXPECT_EQ(Canvas.Pixel(38, 97), kBackground);
-  EXPECT_EQ(Canvas.Pixel(238, 197), kBackground);
-  EXPECT_EQ(Canvas.Pixel(237, 198), kBackground);
+  ExpectHalvesAt(38, 98, 200, 100);  // left 10 + (256 - 200) / 2, top 20 + (256 - 100) / 2
 
   // The position form puts the copy's corner at the point.
   Canvas.Clear(kBackground);
   icon->Draw(Canvas, 5, 6, 256, 256);
-  EXPECT_EQ(Canvas.Pixel(5, 6), kRed);
-  EXPECT_EQ(Canvas.Pixel(204, 105), kBlue);
-  EXPECT_EQ(Canvas.Pixel(4, 6), kBackground);
-  EXPECT_EQ(Canvas.Pixel(205, 105), kBackground);
+  ExpectHalvesAt(5, 6, 200, 100);
 }
 
 // The centring divides truncating toward zero and takes an empty rectangle as 1 x 1.
@@ -84,12 +96,9 @@ TEST_F(FileIconTest, CentringInARectangleSmallerThanTheCopy) {
   auto icon = Icon("/pics/a.png");
   Publish("/pics/a.png", Halves(200, 100));
   DrawTwice(*icon, gfx::Rect(50, 50, 50, 50), 256, 256);
-  // Left 50 + (1 - 200) / 2 = -49: the copy's last column lands on 150. Top 50 - 49 = 1.
-  EXPECT_EQ(Canvas.Pixel(150, 1), kBlue);
+  ExpectHalvesAt(50 + (1 - 200) / 2, 50 + (1 - 100) / 2, 200, 100);  // at -49, 1
+  EXPECT_EQ(Canvas.Pixel(150, 1), kBlue);  // rounding down would end the copy at 149
   EXPECT_EQ(Canvas.Pixel(151, 1), kBackground);
-  EXPECT_EQ(Canvas.Pixel(150, 100), kBlue);
-  EXPECT_EQ(Canvas.Pixel(150, 101), kBackground);
-  EXPECT_EQ(Canvas.Pixel(150, 0), kBackground);
 }
 
 TEST_F(FileIconTest, AWidePictureShrinksInProportion) {
@@ -98,11 +107,7 @@ TEST_F(FileIconTest, AWidePictureShrinksInProportion) {
   DrawTwice(*icon, gfx::Rect(0, 0, 220, 195), 220, 195);
   EXPECT_EQ(icon->fiDest.Width(), 220);
   EXPECT_EQ(icon->fiDest.Height(), 100);
-  // Centred down by (195 - 100) / 2 = 47; both halves are there.
-  EXPECT_EQ(Canvas.Pixel(0, 47), kRed);
-  EXPECT_EQ(Canvas.Pixel(219, 146), kBlue);
-  EXPECT_EQ(Canvas.Pixel(0, 46), kBackground);
-  EXPECT_EQ(Canvas.Pixel(219, 147), kBackground);
+  ExpectHalvesAt(0, 47, 220, 100);  // centred down by (195 - 100) / 2
 }
 
 TEST_F(FileIconTest, ANewSizeBuildsANewCopy) {
