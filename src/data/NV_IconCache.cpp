@@ -129,12 +129,12 @@ void TIconCache::PublishFailed(TSourceData& source) {
   });
 }
 
-// Oldest draws first; a picture just published goes after the others drawn as long ago. A
+// Only what can be loaded again is let go. Oldest draws first; a picture just published goes after the others drawn as long ago. A
 // source in view is never let go, even when the budget cannot be kept without it. The stamps
 // are read once: the interface thread may draw while a worker trims.
 void TIconCache::TrimLocked(TState& state, const TSourceData* published) const {
   const int64_t budget = Budget();
-  if (state.Bytes <= budget) return;
+  if (state.Bytes <= budget || !FCanReload.load(std::memory_order_acquire)) return;
   const uint64_t inView = FViewFrame.load(std::memory_order_relaxed);
   struct TCandidate {
     uint64_t Drawn;
@@ -158,6 +158,7 @@ void TIconCache::TrimLocked(TState& state, const TSourceData* published) const {
 void TIconCache::SetLoader(TLoader loader) {
   NV_ASSERT_UI_THREAD();
   FLoader = std::move(loader);
+  FCanReload.store(bool(FLoader), std::memory_order_release);
 }
 
 void TIconCache::BeginFrame() {

@@ -8,7 +8,8 @@
 // Memory: pictures read from files (path keys) are kept within a budget of bytes. When it is
 // exceeded, the sources least recently drawn that are out of view give up their pictures and
 // are "not loaded" again; the next draw of such a source asks the loader hook to load it anew.
-// File type icons (extension keys) are few and never let go.
+// File type icons (extension keys) are few and never let go, and nothing is let go before a
+// loader is installed.
 //
 // Out of view: the painter calls BeginFrame before and EndFrame after every paint; each draw
 // stamps its source with the paint's frame number. A source drawn in the last finished paint
@@ -116,6 +117,7 @@ class TIconCache {
   std::atomic<uint64_t> FFrame{1};
   std::atomic<uint64_t> FViewFrame{1};  // draws stamped from this frame on are in view
   TLoader FLoader;
+  std::atomic<bool> FCanReload{false};  // a loader is installed: pictures may be let go
 };
 
 }  // namespace data

@@ -224,6 +224,16 @@ TEST_F(IconCacheBudget, FileTypeIconsAreNeitherCountedNorDropped) {
   EXPECT_EQ(Cache.PictureBytes(), 3 * kPicture);
 }
 
+TEST_F(IconCacheBudget, NothingGoesThatCouldNotComeBack) {
+  Cache.SetLoader(nullptr);
+  for (int i = 0; i < 5; ++i) Loaded("/p" + std::to_string(i) + ".png");
+  Frame({});
+  EXPECT_EQ(Cache.PictureBytes(), 5 * kPicture);
+  Cache.SetLoader([](const std::string&, const std::string&) {});
+  Frame({});
+  EXPECT_EQ(Cache.PictureBytes(), 3 * kPicture);
+}
+
 TEST_F(IconCacheBudget, ADroppedSourceDrawnAgainIsLoadedOnce) {
   TSourceData& a = Loaded("/a.png");
   Cache.SetBudget(0);
