@@ -11,9 +11,7 @@
 namespace data {
 
 TFileIcon::TFileIcon(std::string id, TIconClaim claim)
-    : fiID(std::move(id)), fiSourceData(claim.Source()), FClaim(std::move(claim)) {
-  if (FClaim.Valid()) FOwner = FClaim.Owner();
-}
+    : fiID(std::move(id)), fiSourceData(claim.Source()), FClaim(std::move(claim)) {}
 
 TFileIcon::~TFileIcon() {
   fiDeleting = true;
@@ -31,7 +29,7 @@ void TFileIcon::DeleteCache() {
 // Every draw of a live handle counts as the source being in view, also while it loads.
 bool TFileIcon::MayDraw() {
   if (!fiSourceData || fiDeleting) return false;
-  if (TIconCache* cache = FClaim.Cache()) cache->Drawn(*fiSourceData, FOwner);
+  if (TIconCache* cache = FClaim.Cache()) cache->Drawn(*fiSourceData, FClaim.Owner());
   return !fiSourceData->sdLoading && !fiSourceData->sdError && !fiReseting;
 }
 

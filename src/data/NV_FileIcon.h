@@ -7,8 +7,8 @@
 // draw that finds the copy stale builds it, draws nothing and asks for a repaint.
 //
 // Threads: a handle belongs to the interface thread, which draws, scales, resets and destroys
-// it, so it needs no lock or task of its own. The flags are atomics all the same, for workers
-// of the next stage that look at them.
+// it, so it needs no lock or task of its own. The flags are atomics all the same, for the icon
+// workers that look at them.
 #pragma once
 
 #include <atomic>
@@ -64,15 +64,12 @@ class TFileIcon {
   // Releases the handle's claim on its source; the destructor does it.
   void DeleteCache();
 
-  const std::string& Owner() const { return FOwner; }
-
  private:
   bool MayDraw();
   bool CopyIsStale(int width, int height) const;
   void AskRepaint();
 
   TIconClaim FClaim;
-  std::string FOwner;
   uint64_t FCopyVersion = 0;  // the source publication the copy was built from
 };
 
