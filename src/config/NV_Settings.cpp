@@ -135,6 +135,9 @@ void ReadOptions(TOptions& o) {
   o.Paths.GeneralImage = p.GetParam("GeneralImage", d.Paths.GeneralImage);
   o.Paths.SearchImage = p.GetParam("SearchImage", d.Paths.SearchImage);
   o.Paths.QDriveImage = p.GetParam("QDriveImage", d.Paths.QDriveImage);
+
+  p = keys("Cache");
+  o.Cache.PictureMiB = p.GetParam("PictureMiB", d.Cache.PictureMiB);
 }
 
 bool IsThemeName(std::string_view key, std::string_view param) {

@@ -129,6 +129,13 @@ struct TPathsOptions {
   friend bool operator==(const TPathsOptions&, const TPathsOptions&) = default;
 };
 
+// Key "Cache": the memory the shared icon cache may give to pictures read from files (file
+// type icons are not counted); beyond it the pictures least recently shown are let go.
+struct TCacheOptions {
+  int PictureMiB = 256;
+  friend bool operator==(const TCacheOptions&, const TCacheOptions&) = default;
+};
+
 struct TOptions {
   TThemingOptions Theming;
   TStartUpOptions StartUp;
@@ -144,6 +151,7 @@ struct TOptions {
   TSmartTabsOptions SmartTabs;
   TSmartMenuOptions SmartMenu;
   TPathsOptions Paths;
+  TCacheOptions Cache;
   friend bool operator==(const TOptions&, const TOptions&) = default;
 };
 

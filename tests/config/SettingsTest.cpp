@@ -39,7 +39,8 @@ const char* const kEveryOption =
     "ButtonToTabSpacing(5), ButtonWidthMax(116), TabWidthMin(27), TabWidthMax(151), MaxRecent(9), "
     "SaveRecent(0)\n"
     "SmartMenu=PopUpOffset(1), ItemSize(24), ItemSpacing(6), MenuWidth(251)\n"
-    "Paths=GeneralImage(a.jpg), SearchImage(b.jpg), QDriveImage(c.jpg)\n";
+    "Paths=GeneralImage(a.jpg), SearchImage(b.jpg), QDriveImage(c.jpg)\n"
+    "Cache=PictureMiB(300)\n";
 
 TOptions EveryOption() {
   TOptions o;
@@ -57,6 +58,7 @@ TOptions EveryOption() {
   o.SmartTabs = {29, false, true, true, true, true, false, false, 3, 4, 5, 116, 27, 151, 9, false};
   o.SmartMenu = {1, 24, 6, 251};
   o.Paths = {"a.jpg", "b.jpg", "c.jpg"};
+  o.Cache = {300};
   return o;
 }
 
