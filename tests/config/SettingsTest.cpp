@@ -114,7 +114,7 @@ TEST_F(OptionsLoad, TheBundledFileSuitsSubstringReaders) {
   std::optional<TIniFile> ini = LoadIniFile(source.string());
   ASSERT_TRUE(ini);
   std::vector<TIniEntry> entries = ini->Entries();
-  EXPECT_EQ(entries.size(), 14u);
+  EXPECT_EQ(entries.size(), 15u);
   for (const TIniEntry& entry : entries) {
     std::string value = entry.Value;
     for (size_t open = value.find('('); open != std::string::npos;
