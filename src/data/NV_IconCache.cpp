@@ -129,9 +129,10 @@ void TIconCache::PublishFailed(TSourceData& source) {
   });
 }
 
-// Only what can be loaded again is let go. Oldest draws first; a picture just published goes after the others drawn as long ago. A
-// source in view is never let go, even when the budget cannot be kept without it. The stamps
-// are read once: the interface thread may draw while a worker trims.
+// Only what can be loaded again is let go, the oldest draws first; a picture just published
+// goes after the others drawn as long ago. A source in view is never let go, even when the
+// budget cannot be kept without it. The stamps are read once: the interface thread may draw
+// while a worker trims.
 void TIconCache::TrimLocked(TState& state, const TSourceData* published) const {
   const int64_t budget = Budget();
   if (state.Bytes <= budget || !FCanReload.load(std::memory_order_acquire)) return;
