@@ -44,14 +44,10 @@ std::vector<std::string_view> SplitSpaces(std::string_view line) {
   return fields;
 }
 
-bool StartsWith(std::string_view text, std::string_view start) {
-  return text.substr(0, start.size()) == start;
-}
-
 bool IsNetworkFs(std::string_view type) {
   static constexpr std::array<std::string_view, 11> kNetwork{
       "nfs", "nfs4", "cifs", "smb3", "smbfs", "sshfs", "9p", "davfs", "davfs2", "gvfsd-fuse", "afs"};
-  if (StartsWith(type, "fuse.")) type.remove_prefix(5);
+  if (type.starts_with("fuse.")) type.remove_prefix(5);
   return std::find(kNetwork.begin(), kNetwork.end(), type) != kNetwork.end();
 }
 
@@ -89,10 +85,10 @@ bool ParseMountInfoLine(std::string_view line, TMountEntry& entry) {
 
 TVolumeKind ClassifyMount(const TMountEntry& entry, bool ejectable) {
   if (IsNetworkFs(entry.FsType)) return TVolumeKind::vkNetwork;
-  if (entry.FsType == "iso9660" || entry.FsType == "udf" || StartsWith(entry.Device, "/dev/sr"))
+  if (entry.FsType == "iso9660" || entry.FsType == "udf" || entry.Device.starts_with("/dev/sr"))
     return TVolumeKind::vkOptical;
   if (entry.FsType == "tmpfs" || entry.FsType == "ramfs") return TVolumeKind::vkRam;
-  if (ejectable || StartsWith(entry.Root, "/media/") || StartsWith(entry.Root, "/run/media/"))
+  if (ejectable || entry.Root.starts_with("/media/") || entry.Root.starts_with("/run/media/"))
     return TVolumeKind::vkRemovable;
   return TVolumeKind::vkFixed;
 }

@@ -48,10 +48,6 @@ TBitmap32 Canvas(int w, int h, TColor32 background, const TFont32& font = MakeFo
   return b;
 }
 
-bool EndsWith(const std::string& s, const std::string& tail) {
-  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 }  // namespace
 
 // ---- Metrics ----------------------------------------------------------------------------------
@@ -120,7 +116,7 @@ TEST(TextEllipsis, ResultFitsAndEndsInAnEllipsisWhenCut) {
     } else if (maxWidth < ellipsis) {
       EXPECT_EQ(shown, "");
     } else {
-      ASSERT_TRUE(EndsWith(shown, kEllipsis)) << shown;
+      ASSERT_TRUE(shown.ends_with(kEllipsis)) << shown;
       EXPECT_LE(TextWidth(font, shown), maxWidth);
       const std::string start = shown.substr(0, shown.size() - kEllipsis.size());
       EXPECT_EQ(text.compare(0, start.size(), start), 0) << shown;
@@ -137,7 +133,7 @@ TEST(TextEllipsis, InvalidBytesComeBackAsValidText) {
   EXPECT_EQ(EllipsizedText(font, raw, 10000), SanitizeUtf8(raw));
   const std::string cut = EllipsizedText(font, raw, 70);
   EXPECT_EQ(cut, SanitizeUtf8(cut));
-  EXPECT_TRUE(EndsWith(cut, kEllipsis));
+  EXPECT_TRUE(cut.ends_with(kEllipsis));
   EXPECT_LE(TextWidth(font, cut), 70);
 }
 

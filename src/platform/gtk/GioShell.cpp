@@ -47,7 +47,7 @@ std::string TakeMessage(GError* error) {
 
 bool IsDesktopEntry(const std::string& path) {
   struct stat st;
-  return EndsWith(path, ".desktop") && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  return path.ends_with(".desktop") && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool IsFolder(const std::string& path) {
@@ -262,7 +262,7 @@ std::string TGioShell::DefaultProgramFor(const std::string& ext) {
 
 std::string TGioShell::ShortcutTarget(const std::string& linkFile) {
   std::string target = Fs::SymlinkTarget(linkFile);
-  if (target.empty() && EndsWith(linkFile, ".desktop")) target = DesktopLinkTarget(linkFile);
+  if (target.empty() && linkFile.ends_with(".desktop")) target = DesktopLinkTarget(linkFile);
   return target;
 }
 

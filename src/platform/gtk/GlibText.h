@@ -15,8 +15,4 @@ inline std::string Adopt(gchar* text) {
   return result;
 }
 
-inline bool EndsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 }  // namespace platform::gtk

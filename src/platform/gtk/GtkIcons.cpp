@@ -135,7 +135,7 @@ bool TGtkIcons::ForPath(const std::string& path, int size, gfx::TBitmap32& out) 
   if (stat(path.c_str(), &st) != 0)  // a link to nothing still has a picture
     return lstat(path.c_str(), &st) == 0 && ForContentType("inode/symlink", size, out);
   if (S_ISDIR(st.st_mode)) return ForContentType("inode/directory", size, out);
-  if (S_ISREG(st.st_mode) && EndsWith(path, ".desktop") && ForLauncher(path, size, out)) return true;
+  if (S_ISREG(st.st_mode) && path.ends_with(".desktop") && ForLauncher(path, size, out)) return true;
   if (S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0)
     return Themed("program", {"application-x-executable", "application-x-generic"}, size, out);
   // By name alone: a listing of many files never reads their contents for an icon.
@@ -160,7 +160,7 @@ bool TGtkIcons::ForLauncher(const std::string& desktopFile, int size, gfx::TBitm
   if (!icon.empty()) {
     // Older launchers name the theme icon with its file's extension.
     for (const char* ext : {".png", ".svg", ".xpm"})
-      if (EndsWith(icon, ext)) icon.resize(icon.size() - 4);
+      if (icon.ends_with(ext)) icon.resize(icon.size() - 4);
     names.push_back(icon);
   }
   names.emplace_back("application-x-executable");
