@@ -80,13 +80,16 @@ void TKeyStatus::Reset() { ksMouseLeft = ksMouseMiddle = ksMouseRight = ksNormal
 
 // ---- Construction and destruction ----------------------------------------------------------
 
-TSmartCtrl::TSmartCtrl()
-    : Manager(CtrlManager()),
-      Parametrs(std::make_unique<TCtrlParams>()),
-      TaskManager(std::make_unique<tasks::TTaskManager>()) {
-  Parametrs->SetParam("Menu", "", true);
-  Parametrs->SetParam("ctrl:Index", -1, true);
+std::unique_ptr<TCtrlParams> MakeControlParams() {
+  auto params = std::make_unique<TCtrlParams>();
+  params->SetParam("Menu", "", true);
+  params->SetParam("ctrl:Index", -1, true);
+  return params;
 }
+
+std::unique_ptr<tasks::TTaskManager> MakeTaskManager() { return std::make_unique<tasks::TTaskManager>(); }
+
+TSmartCtrl::TSmartCtrl() : Manager(CtrlManager()) {}
 
 void TSmartCtrl::Construct() {
   GenerateID();
@@ -100,11 +103,11 @@ TSmartCtrl::~TSmartCtrl() {
   if (TCtrlManager* manager = Mgr()) manager->ControlDestroyed(this);
   scLife.Expire();
   // Tasks first: a theme pass must not run while what it reads goes away.
-  TaskManager.reset();
+  TaskManager.Reset();
   scAreaList.clear();
   scPaintStages.clear();
   SC_LIST.clear();
-  Parametrs.reset();
+  Parametrs.Reset();
 }
 
 void TSmartCtrl::Retire() {
@@ -467,7 +470,8 @@ int TSmartCtrl::GetDropIndex(int x, int y, TControlList& list, bool vertical) {
 namespace {
 
 bool InGroup(const TSmartCtrl& c, std::string_view groupID) {
-  const TParamValue* group = c.Parametrs != nullptr ? c.Parametrs->FindParam("Ctrl.Group") : nullptr;
+  const TCtrlParams* params = c.Parametrs.Existing();
+  const TParamValue* group = params != nullptr ? params->FindParam("Ctrl.Group") : nullptr;
   return group != nullptr && group->pvString == groupID;
 }
 
@@ -793,7 +797,7 @@ void TSmartCtrl::LoadTheme() {
 }
 
 void TSmartCtrl::StopTasks() {
-  if (TaskManager) TaskManager->StopTasks(true);
+  if (tasks::TTaskManager* tasks = TaskManager.Existing()) tasks->StopTasks(true);
 }
 
 }  // namespace ctrl

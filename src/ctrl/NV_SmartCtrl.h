@@ -45,6 +45,7 @@
 #include "ctrl/NV_DragData.h"
 #include "ctrl/NV_EventObject.h"
 #include "ctrl/NV_MouseState.h"
+#include "ctrl/NV_OnFirstUse.h"
 #include "ctrl/NV_SmartRect.h"
 #include "ctrl/NV_Weak.h"
 #include "gfx/Bitmap32.h"
@@ -60,6 +61,10 @@ class TControlList;
 class TCtrlManager;
 class TSkinBuffer;
 class TThemeResult;
+
+// The first values of a control's rarely used parts.
+std::unique_ptr<TCtrlParams> MakeControlParams();
+std::unique_ptr<tasks::TTaskManager> MakeTaskManager();
 
 enum class TAlignSide {
   asNone,
@@ -349,8 +354,8 @@ class TSmartCtrl {
   gfx::TPoint ClickPos;
   config::TParamString Parameters;
   Weak<TCtrlManager> Manager;
-  std::unique_ptr<TCtrlParams> Parametrs;
-  std::unique_ptr<tasks::TTaskManager> TaskManager;
+  TOnFirstUse<TCtrlParams, MakeControlParams> Parametrs;  // "Menu" and "ctrl:Index" to begin with
+  TOnFirstUse<tasks::TTaskManager, MakeTaskManager> TaskManager;
   config::TParamString ParamsString;
   TControlList* scParentList = nullptr;
   bool scLoading = true;

@@ -29,6 +29,12 @@ TEST(SmartCtrl, ConstructionRunsHooksWhileLoadingAndNamesTheControl) {
   EXPECT_EQ(journal, TJournal{"p:create"});
   ASSERT_EQ(probe->SC_ID.size(), 5u + 6u);
   EXPECT_EQ(probe->SC_ID.substr(0, 6), "TProbe");
+  // The rarely used parts wait for their first use, and then hold their first values.
+  EXPECT_EQ(probe->Parametrs.Existing(), nullptr);
+  EXPECT_EQ(probe->TaskManager.Existing(), nullptr);
+  TSmartCtrl* child = AddProbe(*probe, nullptr, "c", 0, 0, 10, 10);
+  probe->Group_Show("None");  // looking for group members makes no parameters
+  EXPECT_EQ(child->Parametrs.Existing(), nullptr);
   EXPECT_EQ(probe->Parametrs->GetParam("ctrl:Index", 0, false), -1);
   EXPECT_NE(probe->Parametrs->FindParam("Menu"), nullptr);
   EXPECT_EQ(probe->SC_RECT_MAIN.Right(), 50);
