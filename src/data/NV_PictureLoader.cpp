@@ -37,10 +37,6 @@ constexpr int64_t kMaxIconFileBytes = int64_t{16} << 20;
 // The smallest request that the desktop's thumbnail cache serves.
 constexpr int kThumbnailRequest = 128;
 
-bool ReadBytes(const std::string& file, std::vector<uint8_t>& bytes, int64_t maxBytes) {
-  return bool(base::ReadWholeFile(file, bytes, maxBytes));
-}
-
 // Target := Picture when it is narrower or lower than the request, else the picture shrunk
 // proportionally into Width x Height.
 void FitInto(gfx::TBitmap32& picture, gfx::TBitmap32& target, int width, int height) {
@@ -74,24 +70,31 @@ bool DesktopIcon(const TPictureSources& sources, const std::string& file, int wi
   return true;
 }
 
-TPictureLoad LoadProgramIcon(const std::string& file, gfx::TBitmap32& target, int width, int height) {
+using TIconDecoder = gfx::TPictureResult (*)(const uint8_t* data, size_t size, int wantWidth, int wantHeight,
+                                             gfx::TBitmap32& bitmap, const gfx::TDecodeLimits& limits);
+
+// A program's icon or an icon file: the best image for the request, at its own size, or the
+// fallback of its row.
+TPictureLoad LoadIcon(const std::string& file, int64_t maxBytes, TIconDecoder decode, std::string_view fallback,
+                      gfx::TBitmap32& target, int width, int height) {
   std::vector<uint8_t> bytes;
   gfx::TBitmap32 icon;
-  if (!ReadBytes(file, bytes, kMaxProgramBytes) ||
-      !gfx::DecodeExeIcon(bytes.data(), bytes.size(), width, height, icon) || icon.Empty())
-    return Fallback(kUnknownExe, target);
+  if (!base::ReadWholeFile(file, bytes, maxBytes) ||
+      !decode(bytes.data(), bytes.size(), width, height, icon, gfx::TDecodeLimits{}) || icon.Empty())
+    return Fallback(fallback, target);
   target = std::move(icon);
   return TPictureLoad::plPicture;
 }
 
-TPictureLoad LoadIconFile(const std::string& file, gfx::TBitmap32& target, int width, int height) {
-  std::vector<uint8_t> bytes;
-  gfx::TBitmap32 icon;
-  if (!ReadBytes(file, bytes, kMaxIconFileBytes) ||
-      !gfx::DecodeIco(bytes.data(), bytes.size(), width, height, icon) || icon.Empty())
-    return Fallback(kUnknownIco, target);
-  target = std::move(icon);
-  return TPictureLoad::plPicture;
+// The decoding scale for a header of HeaderWidth x HeaderHeight (a side of 0 counts as 1).
+int JpegScaleFor(int headerWidth, int headerHeight, int width, int height) {
+  headerWidth = std::max(headerWidth, 1);
+  headerHeight = std::max(headerHeight, 1);
+  const int ratio = std::max(0, std::min(headerHeight / std::max(width, 1), headerWidth / std::max(height, 1)));
+  if (ratio == 0) return 0;
+  if (ratio <= 2) return 1;
+  if (ratio <= 4) return 2;
+  return 3;
 }
 
 // The JPEG rule: a decode at the cheapest scale that still covers the request, then shrunk
@@ -99,10 +102,12 @@ TPictureLoad LoadIconFile(const std::string& file, gfx::TBitmap32& target, int w
 // of 1 or less becomes 2).
 bool DecodeJpegFile(const std::string& file, int width, int height, gfx::TBitmap32& target) {
   std::vector<uint8_t> bytes;
-  if (!ReadBytes(file, bytes, gfx::TDecodeLimits{}.MaxFileBytes)) return false;
+  if (!base::ReadWholeFile(file, bytes, gfx::TDecodeLimits{}.MaxFileBytes)) return false;
+  int headerWidth = 0, headerHeight = 0;
+  if (!gfx::JpegHeaderSize(bytes.data(), bytes.size(), headerWidth, headerHeight)) headerWidth = headerHeight = 0;
   gfx::TBitmap32 decoded;
-  if (!gfx::DecodeJpeg(bytes.data(), bytes.size(), decoded, 1 << JpegScale(file, width, height)))
-    return false;
+  const int scale = JpegScaleFor(headerWidth, headerHeight, width, height);
+  if (!gfx::DecodeJpeg(bytes.data(), bytes.size(), decoded, 1 << scale)) return false;
   if (decoded.Width() >= width && decoded.Height() >= height) {
     const gfx::TPoint size = ProportionalSize(decoded.Width(), decoded.Height(), width, height, 2);
     target = gfx::Resampled(decoded, size.X, size.Y);
@@ -210,13 +215,7 @@ void JpegSize(std::string_view path, int& width, int& height) {
 int JpegScale(std::string_view path, int width, int height) {
   int headerWidth = 0, headerHeight = 0;
   JpegSize(path, headerWidth, headerHeight);
-  headerWidth = std::max(headerWidth, 1);
-  headerHeight = std::max(headerHeight, 1);
-  const int ratio = std::max(0, std::min(headerHeight / std::max(width, 1), headerWidth / std::max(height, 1)));
-  if (ratio == 0) return 0;
-  if (ratio <= 2) return 1;
-  if (ratio <= 4) return 2;
-  return 3;
+  return JpegScaleFor(headerWidth, headerHeight, width, height);
 }
 
 TPictureLoad LoadPicture(std::string_view path, gfx::TBitmap32& target, int width, bool skipBitmapFiles,
@@ -230,8 +229,8 @@ TPictureLoad LoadPicture(std::string_view path, gfx::TBitmap32& target, int widt
       ext = config::NameExtension(file);
     }
   }
-  if (ext == ".exe") return LoadProgramIcon(file, target, width, height);
-  if (ext == ".ico") return LoadIconFile(file, target, width, height);
+  if (ext == ".exe") return LoadIcon(file, kMaxProgramBytes, gfx::DecodeExeIcon, kUnknownExe, target, width, height);
+  if (ext == ".ico") return LoadIcon(file, kMaxIconFileBytes, gfx::DecodeIco, kUnknownIco, target, width, height);
   if (ext == ".bmp" || ext == ".nvb") {
     if (skipBitmapFiles) return TPictureLoad::plFailed;
     return LoadPictureFile(sources, file, width, height, DecodeBitmapFile, target);
