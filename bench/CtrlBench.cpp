@@ -93,7 +93,7 @@ void BM_HitTest10000Children(benchmark::State& state) {
   int i = 0;
   for (auto _ : state) {
     const int x = (i * 37) % 1900, y = (i * 53) % 1000;
-    benchmark::DoNotOptimize(scene.Host->ItemAtXY(*scene.Host->SC_LIST[0], x, y));
+    benchmark::DoNotOptimize(scene.Host->ItemAtXY(*scene.Host->Parts().SC_LIST[0], x, y));
     ++i;
   }
 }
@@ -102,7 +102,7 @@ BENCHMARK(BM_HitTest10000Children)->Unit(benchmark::kMicrosecond);
 void BM_Notify10000Controls(benchmark::State& state) {
   TScene scene(Count(10000, 100), 19, 10, 100);
   for (auto _ : state) scene.Manager.Notify("FolderChanged");
-  auto* first = static_cast<TTile*>(scene.Host->SC_LIST[0]->Control(0));
+  auto* first = static_cast<TTile*>(scene.Host->Parts().SC_LIST[0]->Control(0));
   if (first->Heard == 0) state.SkipWithError("the broadcast did not reach the children");
 }
 BENCHMARK(BM_Notify10000Controls)->Unit(benchmark::kMicrosecond);

@@ -3,8 +3,10 @@
 #include <langinfo.h>
 #include <locale.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <ctime>
 #include <mutex>
 #include <random>
@@ -125,6 +127,14 @@ std::string DayText(TDateTime when, TDateTime now) {
   // Day 0, 1899-12-30, was a Saturday.
   int weekday = int(std::fmod(std::fmod(day + 6, 7) + 7, 7));
   return Localized("DaysOfWeek", kKeys[weekday], kEnglish[weekday]);
+}
+
+std::string ShortTimeText(TDateTime when) {
+  const double fraction = when - std::floor(when);
+  const int minutes = std::min(int(std::lround(fraction * 24 * 60)), 24 * 60 - 1);
+  char text[16];
+  std::snprintf(text, sizeof text, "%02d:%02d", minutes / 60, minutes % 60);
+  return text;
 }
 
 std::string RandomDigits() {

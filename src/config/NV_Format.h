@@ -34,6 +34,9 @@ std::string LocaleDecimalSeparator();
 std::string DayText(TDateTime when);
 std::string DayText(TDateTime when, TDateTime now);
 
+// The time of day of When as hours and minutes, "09:05".
+std::string ShortTimeText(TDateTime when);
+
 // Five random decimal digits, from one generator seeded once for the process.
 std::string RandomDigits();
 

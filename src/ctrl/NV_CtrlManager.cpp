@@ -49,7 +49,7 @@ TSmartCtrl* TCtrlManager::AddControl(std::string_view id, std::unique_ptr<TSmart
     return nullptr;
   }
   smartCtrl->SC_ID = id;
-  smartCtrl->Manager = this;
+  smartCtrl->Parts().Manager = this;
   return CM_LIST->AddControl(std::move(smartCtrl));
 }
 

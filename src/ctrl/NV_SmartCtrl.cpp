@@ -89,7 +89,24 @@ std::unique_ptr<TCtrlParams> MakeControlParams() {
 
 std::unique_ptr<tasks::TTaskManager> MakeTaskManager() { return std::make_unique<tasks::TTaskManager>(); }
 
-TSmartCtrl::TSmartCtrl() : Manager(CtrlManager()) {}
+TCtrlParts::TCtrlParts() = default;
+TCtrlParts::~TCtrlParts() = default;
+
+TSmartCtrl::TSmartCtrl() = default;
+
+TCtrlParts& TSmartCtrl::Parts() const {
+  if (!FParts) {
+    NV_ASSERT_UI_THREAD();
+    FParts = std::make_unique<TCtrlParts>();
+    const_cast<TSmartCtrl*>(this)->ArrangeRects();
+  }
+  return *FParts;
+}
+
+const std::vector<std::unique_ptr<TControlList>>& TSmartCtrl::Lists() const {
+  static const std::vector<std::unique_ptr<TControlList>> kNone;
+  return FParts ? FParts->SC_LIST : kNone;
+}
 
 void TSmartCtrl::Construct() {
   GenerateID();
@@ -104,15 +121,13 @@ TSmartCtrl::~TSmartCtrl() {
   scLife.Expire();
   // Tasks first: a theme pass must not run while what it reads goes away.
   TaskManager.Reset();
-  scAreaList.clear();
-  scPaintStages.clear();
-  SC_LIST.clear();
+  FParts.reset();
   Parametrs.Reset();
 }
 
 void TSmartCtrl::Retire() {
   scLife.Expire();
-  for (auto& list : SC_LIST)
+  for (auto& list : Lists())
     for (int i = 0; i < list->Count(); ++i)
       if (TSmartCtrl* child = list->Control(i)) child->Retire();
 }
@@ -121,7 +136,11 @@ bool TSmartCtrl::Live(const TSmartCtrl* control) {
   return control != nullptr && control->scLife.Alive() && !control->SC_ID.empty();
 }
 
-TCtrlManager* TSmartCtrl::Mgr() const { return Manager.Get(); }
+TCtrlManager* TSmartCtrl::Mgr() const {
+  if (FParts)
+    if (TCtrlManager* manager = FParts->Manager.Get()) return manager;
+  return CtrlManager();
+}
 
 gfx::TPoint TSmartCtrl::MousePos() const {
   const TCtrlManager* manager = Mgr();
@@ -129,10 +148,12 @@ gfx::TPoint TSmartCtrl::MousePos() const {
 }
 
 void TSmartCtrl::ArrangeRects() {
-  SC_RECT_MAIN.SetRect(SC_POS.X, SC_POS.Y, SC_POS.X + SC_WIDTH, SC_POS.Y + SC_HEIGHT, false);
-  SC_RECT.SetRect(SC_POS.X + SC_OFFSET_LEFT, SC_POS.Y + SC_OFFSET_TOP,
-                  SC_POS.X + SC_WIDTH - SC_OFFSET_RIGHT, SC_POS.Y + SC_HEIGHT - SC_OFFSET_BOTTOM,
-                  false);
+  if (!FParts) return;  // the rectangles are made, arranged, with the parts
+  TCtrlParts& p = *FParts;
+  p.SC_RECT_MAIN.SetRect(SC_POS.X, SC_POS.Y, SC_POS.X + SC_WIDTH, SC_POS.Y + SC_HEIGHT, false);
+  p.SC_RECT.SetRect(SC_POS.X + p.SC_OFFSET_LEFT, SC_POS.Y + p.SC_OFFSET_TOP,
+                    SC_POS.X + SC_WIDTH - p.SC_OFFSET_RIGHT, SC_POS.Y + SC_HEIGHT - p.SC_OFFSET_BOTTOM,
+                    false);
 }
 
 // ---- Overridable operations ----------------------------------------------------------------
@@ -143,10 +164,10 @@ void TSmartCtrl::On_CreateEnd() { scLoading = false; }
 
 void TSmartCtrl::On_Paint(gfx::TBitmap32& SC_CANVAS) {
   if (!SC_VISIBLE) return;
-  for (auto& stage : scPaintStages)
+  for (auto& stage : Parts().scPaintStages)
     if (stage->psEnabled) On_PaintStage(SC_CANVAS, *stage);
-  if (SC_SKIN != nullptr) SC_SKIN->DrawImage("ControlBack", SC_CANVAS, SC_RECT_MAIN.AsRect(), true);
-  for (auto& list : SC_LIST)
+  if (SC_SKIN != nullptr) SC_SKIN->DrawImage("ControlBack", SC_CANVAS, Parts().SC_RECT_MAIN.AsRect(), true);
+  for (auto& list : Lists())
     for (const Weak<TSmartCtrl>& child : list->Snapshot())
       if (TSmartCtrl* c = child.Get(); c != nullptr && c->SC_VISIBLE) Item_Paint(c, SC_CANVAS);
 }
@@ -165,33 +186,33 @@ void TSmartCtrl::On_Enter(int x, int y) {
 
 void TSmartCtrl::On_Leave(int x, int y) {
   SetState(csNormal);
-  for (auto& list : SC_LIST) list->Force_On_Leave(x, y);
+  for (auto& list : Lists()) list->Force_On_Leave(x, y);
 }
 
 TSmartCtrl* TSmartCtrl::On_Focus(TMouseButton, TShiftState, int, int) {
   SC_FOCUSED = true;
-  SC_ACTIVE_TRY = nullptr;
-  SC_ACTIVE = nullptr;
-  SC_FOCUSE = nullptr;
+  Parts().SC_ACTIVE_TRY = nullptr;
+  Parts().SC_ACTIVE = nullptr;
+  Parts().SC_FOCUSE = nullptr;
   return this;
 }
 
 TSmartCtrl* TSmartCtrl::On_UnFocus(TMouseButton button, TShiftState shift, int x, int y) {
   SC_FOCUSED = false;
-  SC_FOCUSE = nullptr;
-  for (auto& list : SC_LIST) list->Force_On_UnFocus(button, shift, x, y);
+  Parts().SC_FOCUSE = nullptr;
+  for (auto& list : Lists()) list->Force_On_UnFocus(button, shift, x, y);
   return this;
 }
 
 void TSmartCtrl::On_Resize(int w, int h) {
-  for (auto& list : SC_LIST) list->Force_On_Resize(w, h);
+  for (auto& list : Lists()) list->Force_On_Resize(w, h);
   On_Arrange();
 }
 
 void TSmartCtrl::On_Arrange() {
   if (!SC_VISIBLE) return;
   ArrangeRects();
-  for (auto& list : SC_LIST)
+  for (auto& list : Lists())
     for (const Weak<TSmartCtrl>& child : list->Snapshot())
       if (TSmartCtrl* c = child.Get()) Item_Arrange(c);
   Area_Arrange();
@@ -209,19 +230,19 @@ void TSmartCtrl::On_Hide() {
 }
 
 void TSmartCtrl::On_KeyPress(char32_t key) {
-  if (TSmartCtrl* focused = SC_FOCUSE.Get()) focused->On_KeyPress(key);
+  if (TSmartCtrl* focused = Parts().SC_FOCUSE.Get()) focused->On_KeyPress(key);
 }
 
 void TSmartCtrl::On_KeyDown(TVirtualKey key, TShiftState shift) {
-  if (TSmartCtrl* focused = SC_FOCUSE.Get()) focused->On_KeyDown(key, shift);
+  if (TSmartCtrl* focused = Parts().SC_FOCUSE.Get()) focused->On_KeyDown(key, shift);
 }
 
 void TSmartCtrl::On_GlobalKeyDown(TVirtualKey key, TShiftState shift) {
-  for (auto& list : SC_LIST) list->GlobalKeyDown(key, shift);
+  for (auto& list : Lists()) list->GlobalKeyDown(key, shift);
 }
 
 void TSmartCtrl::On_KeyUp(TVirtualKey key, TShiftState shift) {
-  if (TSmartCtrl* focused = SC_FOCUSE.Get()) focused->On_KeyUp(key, shift);
+  if (TSmartCtrl* focused = Parts().SC_FOCUSE.Get()) focused->On_KeyUp(key, shift);
 }
 
 namespace {
@@ -247,7 +268,7 @@ TSmartCtrl* TSmartCtrl::On_MouseUp(TMouseButton button, TShiftState shift, int x
 
 TSmartCtrl* TSmartCtrl::On_MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   if (!SC_VISIBLE || scLoading) return nullptr;
-  ClickPos = {x - SC_POS.X, y - SC_POS.Y};
+  Parts().ClickPos = {x - SC_POS.X, y - SC_POS.Y};
   Area_Notify(eaMouseDown, MouseStateOf(button, shift, x, y));
   if (!SC_VISIBLE) return nullptr;
   TSmartCtrl* hit = ItemNotify(x, y, true);
@@ -267,7 +288,7 @@ TSmartCtrl* TSmartCtrl::On_MouseWheel(TWheelMessage& msg) {
   state.msPos = msg.Pos;
   state.msMessage = msg;
   Area_Notify(eaMouseWheel, state);
-  TSmartCtrl* hot = SC_ACTIVE.Get();
+  TSmartCtrl* hot = Parts().SC_ACTIVE.Get();
   if (!Shown(hot)) return nullptr;
   TSmartCtrl* result = hot->On_MouseWheel(msg);
   return Live(result) ? result : hot;
@@ -288,7 +309,7 @@ TSmartCtrl* TSmartCtrl::On_Drop(TMouseButton button, TShiftState shift, int x, i
 
 TSmartCtrl* TSmartCtrl::On_Move(TShiftState, int x, int y) {
   if (SC_CAN_MOVE) {
-    SetPosition({x - ClickPos.X, y - ClickPos.Y});
+    SetPosition({x - Parts().ClickPos.X, y - Parts().ClickPos.Y});
     ReDraw();
   }
   return this;
@@ -321,7 +342,7 @@ TSmartCtrl* TSmartCtrl::On_DragOver(TDragData& dragData, int x, int y) {
 void TSmartCtrl::On_DrawDragImage(gfx::TBitmap32&) {}
 
 void TSmartCtrl::On_Update() {
-  for (auto& list : SC_LIST) list->Force_On_Update();
+  for (auto& list : Lists()) list->Force_On_Update();
 }
 
 void TSmartCtrl::On_SetWidth(int& value) { SC_WIDTH = value; }
@@ -336,7 +357,7 @@ void TSmartCtrl::On_SetSkin(TSkinBuffer*& value) { SC_SKIN = value; }
 void TSmartCtrl::On_SetState(TCtrlState& value) { SC_STATE = value; }
 
 void TSmartCtrl::On_SetOwner(TSmartCtrl*& value) {
-  SC_OWNER = value;
+  Parts().SC_OWNER = value;
   if (TCtrlManager* manager = Mgr()) manager->ArrangeControls();
   ReDraw();
 }
@@ -417,15 +438,15 @@ void TSmartCtrl::Item_Paint(TSmartCtrl* smartCtrl, gfx::TBitmap32& board) { smar
 void TSmartCtrl::Item_Arrange(TSmartCtrl* smartCtrl) { smartCtrl->On_Arrange(); }
 
 void TSmartCtrl::Reset() {
-  SC_FOCUSE = nullptr;
-  SC_ACTIVE = nullptr;
-  SC_ACTIVE_TRY = nullptr;
-  SC_FOCUSE_TRY = nullptr;
+  Parts().SC_FOCUSE = nullptr;
+  Parts().SC_ACTIVE = nullptr;
+  Parts().SC_ACTIVE_TRY = nullptr;
+  Parts().SC_FOCUSE_TRY = nullptr;
   if (TCtrlManager* manager = Mgr()) manager->Reset();
 }
 
 void TSmartCtrl::On_Notify(const TEventObject& event) {
-  for (const auto& list : SC_LIST) list->NotifyEvent(event);
+  for (const auto& list : Lists()) list->NotifyEvent(event);
 }
 
 void TSmartCtrl::SetParams(std::string_view params) {
@@ -455,7 +476,7 @@ void TSmartCtrl::SetParams(std::string_view params) {
   else if (align == "Top") SetAlign(asTop);
   else if (align == "Bot") SetAlign(asBot);
   Parametrs->SetParam("Align", std::string_view(align), true);
-  Parameters = text;
+  Parts().Parameters = text;
 }
 
 int TSmartCtrl::GetDropIndex(int x, int y, TControlList& list, bool vertical) {
@@ -478,14 +499,14 @@ bool InGroup(const TSmartCtrl& c, std::string_view groupID) {
 }  // namespace
 
 void TSmartCtrl::On_GroupShow(std::string_view groupID) {
-  for (auto& list : SC_LIST)
+  for (auto& list : Lists())
     for (const Weak<TSmartCtrl>& child : list->Snapshot())
       if (TSmartCtrl* c = child.Get(); c != nullptr && InGroup(*c, groupID)) c->SetVisible(true);
   ReDraw();
 }
 
 void TSmartCtrl::On_GroupHide(std::string_view groupID) {
-  for (auto& list : SC_LIST)
+  for (auto& list : Lists())
     for (const Weak<TSmartCtrl>& child : list->Snapshot())
       if (TSmartCtrl* c = child.Get(); c != nullptr && InGroup(*c, groupID)) c->SetVisible(false);
   ReDraw();
@@ -550,12 +571,12 @@ void TSmartCtrl::ReDraw(bool safe) const {
 }
 
 TControlList& TSmartCtrl::AddList(std::string_view id) {
-  SC_LIST.push_back(std::make_unique<TControlList>(id));
-  return *SC_LIST.back();
+  Parts().SC_LIST.push_back(std::make_unique<TControlList>(id));
+  return *Parts().SC_LIST.back();
 }
 
 TControlList* TSmartCtrl::List(int idx) const {
-  return idx >= 0 && idx < ListCount() ? SC_LIST[idx].get() : nullptr;
+  return idx >= 0 && idx < ListCount() ? Parts().SC_LIST[idx].get() : nullptr;
 }
 
 TSmartCtrl* TSmartCtrl::AddItem(std::unique_ptr<TSmartCtrl> smartCtrl, int list) {
@@ -575,7 +596,7 @@ TSmartCtrl* TSmartCtrl::AddItem(std::unique_ptr<TSmartCtrl> smartCtrl, int list,
 }
 
 bool TSmartCtrl::RemoveItem(std::string_view id) {
-  for (auto& list : SC_LIST)
+  for (auto& list : Lists())
     if (list->RemoveControl(id)) {
       Reset();
       return true;
@@ -584,17 +605,17 @@ bool TSmartCtrl::RemoveItem(std::string_view id) {
 }
 
 bool TSmartCtrl::FindItem(std::string_view id, TSmartCtrl*& smartCtrl) const {
-  for (const auto& list : SC_LIST)
+  for (const auto& list : Lists())
     if (list->FindControl(smartCtrl, id)) return true;
   smartCtrl = nullptr;
   return false;
 }
 
 void TSmartCtrl::RemoveChild(TControlList& list, int idx) {
-  SC_FOCUSE = nullptr;
-  SC_ACTIVE = nullptr;
-  SC_ACTIVE_TRY = nullptr;
-  SC_FOCUSE_TRY = nullptr;
+  Parts().SC_FOCUSE = nullptr;
+  Parts().SC_ACTIVE = nullptr;
+  Parts().SC_ACTIVE_TRY = nullptr;
+  Parts().SC_FOCUSE_TRY = nullptr;
   list.Delete(idx);
 }
 
@@ -621,36 +642,39 @@ TSmartCtrl* TSmartCtrl::ItemNotify(TControlList* list, int x, int y, bool focus)
   if (list != nullptr) {
     hit = ItemAtXY(*list, x, y);
   } else {
-    for (auto& each : SC_LIST)
+    for (auto& each : Lists())
       if ((hit = ItemAtXY(*each, x, y)) != nullptr) break;
   }
-  SC_ACTIVE_TRY = hit;
+  // Without parts there are no children and no hot child: nothing to track.
+  if (!FParts && hit == nullptr) return nullptr;
+  TCtrlParts& p = Parts();
+  p.SC_ACTIVE_TRY = hit;
 
-  if (!SC_ACTIVE_TRY.Same(SC_ACTIVE.Get())) {
-    if (TSmartCtrl* old = SC_ACTIVE.Get()) Item_Leave(old, x, y);
-    if (TSmartCtrl* fresh = SC_ACTIVE_TRY.Get()) Item_Enter(fresh, x, y);
+  if (!p.SC_ACTIVE_TRY.Same(p.SC_ACTIVE.Get())) {
+    if (TSmartCtrl* old = p.SC_ACTIVE.Get()) Item_Leave(old, x, y);
+    if (TSmartCtrl* fresh = p.SC_ACTIVE_TRY.Get()) Item_Enter(fresh, x, y);
   }
-  SC_ACTIVE = SC_ACTIVE_TRY;
+  p.SC_ACTIVE = p.SC_ACTIVE_TRY;
 
   if (focus) {
-    SC_FOCUSE_TRY = hit;
+    p.SC_FOCUSE_TRY = hit;
     try {
-      if (!SC_FOCUSE_TRY.Same(SC_FOCUSE.Get())) {
-        if (TSmartCtrl* old = SC_FOCUSE.Get()) Item_UnFocus(old, x, y);
-        if (TSmartCtrl* fresh = SC_FOCUSE_TRY.Get()) Item_Focus(fresh, x, y);
-        SC_FOCUSE = SC_FOCUSE_TRY;
-      } else if (TSmartCtrl* same = SC_FOCUSE.Get()) {
+      if (!p.SC_FOCUSE_TRY.Same(p.SC_FOCUSE.Get())) {
+        if (TSmartCtrl* old = p.SC_FOCUSE.Get()) Item_UnFocus(old, x, y);
+        if (TSmartCtrl* fresh = p.SC_FOCUSE_TRY.Get()) Item_Focus(fresh, x, y);
+        p.SC_FOCUSE = p.SC_FOCUSE_TRY;
+      } else if (TSmartCtrl* same = p.SC_FOCUSE.Get()) {
         Item_Focus(same, x, y);
         ReDraw();
       }
     } catch (...) {
       // A failing focus handler leaves no focused child behind; input goes on.
-      SC_FOCUSE_TRY = nullptr;
-      SC_FOCUSE = nullptr;
-      return SC_ACTIVE.Get();
+      p.SC_FOCUSE_TRY = nullptr;
+      p.SC_FOCUSE = nullptr;
+      return p.SC_ACTIVE.Get();
     }
   }
-  return SC_ACTIVE.Get();
+  return p.SC_ACTIVE.Get();
 }
 
 void TSmartCtrl::Focus(TMouseButton, TShiftState) {
@@ -678,12 +702,12 @@ TPaintStage& TSmartCtrl::PaintStage_Add(std::string_view stageID, TPaintEvent pa
   auto stage = std::make_unique<TPaintStage>();
   stage->psID = stageID;
   stage->psEvent = std::move(paintEvent);
-  scPaintStages.push_back(std::move(stage));
-  return *scPaintStages.back();
+  Parts().scPaintStages.push_back(std::move(stage));
+  return *Parts().scPaintStages.back();
 }
 
 bool TSmartCtrl::PaintStage_Get(std::string_view stageID, TPaintStage*& paintStage) const {
-  for (const auto& stage : scPaintStages)
+  for (const auto& stage : Parts().scPaintStages)
     if (base::SameTextAscii(stage->psID, stageID)) {
       paintStage = stage.get();
       return true;
@@ -706,14 +730,14 @@ void TSmartCtrl::Group_Set(std::string_view id, bool itemVisible) {
 }
 
 TCtrlArea& TSmartCtrl::Area_Add(std::string_view areaID) {
-  scAreaList.push_back(std::make_unique<TCtrlArea>(std::string(areaID)));
-  TCtrlArea& area = *scAreaList.back();
+  Parts().scAreaList.push_back(std::make_unique<TCtrlArea>(std::string(areaID)));
+  TCtrlArea& area = *Parts().scAreaList.back();
   Area_Arrange();
   return area;
 }
 
 bool TSmartCtrl::Area_Find(std::string_view areaID, TCtrlArea*& area) const {
-  for (auto it = scAreaList.rbegin(); it != scAreaList.rend(); ++it)
+  for (auto it = Parts().scAreaList.rbegin(); it != Parts().scAreaList.rend(); ++it)
     if ((*it)->caID == areaID) {
       area = it->get();
       return true;
@@ -723,14 +747,14 @@ bool TSmartCtrl::Area_Find(std::string_view areaID, TCtrlArea*& area) const {
 }
 
 void TSmartCtrl::Area_Show(std::string_view id) {
-  for (auto& area : scAreaList)
+  for (auto& area : Parts().scAreaList)
     if (area->caID == id) area->caVisible = true;
   Area_Arrange();
   ReDraw();
 }
 
 void TSmartCtrl::Area_Hide(std::string_view id) {
-  for (auto& area : scAreaList)
+  for (auto& area : Parts().scAreaList)
     if (area->caID == id) area->caVisible = false;
   Area_Arrange();
   ReDraw();
@@ -745,8 +769,9 @@ void TSmartCtrl::Area_Hide(const std::vector<TCtrlArea*>& areas) {
 }
 
 void TSmartCtrl::Area_Notify(TAreaAction action, const TMouseState& mouseState) {
+  if (!FParts) return;
   const gfx::TPoint p = mouseState.msPos;
-  for (auto it = scAreaList.rbegin(); it != scAreaList.rend(); ++it) {
+  for (auto it = Parts().scAreaList.rbegin(); it != Parts().scAreaList.rend(); ++it) {
     TCtrlArea& area = **it;
     if (area.caLeft < p.X && p.X < area.caRight && area.caTop < p.Y && p.Y < area.caBottom) {
       On_AreaEvent(area, action, mouseState);
@@ -756,7 +781,8 @@ void TSmartCtrl::Area_Notify(TAreaAction action, const TMouseState& mouseState) 
 }
 
 void TSmartCtrl::Area_Arrange() {
-  for (auto& area : scAreaList)
+  if (!FParts) return;
+  for (auto& area : Parts().scAreaList)
     if (area->caVisible) On_AreaArrange(*area);
 }
 

@@ -61,12 +61,13 @@ class TControlList;
 class TCtrlManager;
 class TSkinBuffer;
 class TThemeResult;
+struct TCtrlParts;
 
 // The first values of a control's rarely used parts.
 std::unique_ptr<TCtrlParams> MakeControlParams();
 std::unique_ptr<tasks::TTaskManager> MakeTaskManager();
 
-enum class TAlignSide {
+enum class TAlignSide : uint8_t {
   asNone,
   asLeft,
   asRight,
@@ -79,10 +80,10 @@ enum class TAlignSide {
 };
 using enum TAlignSide;
 
-enum class TFitMode { fmWidth, fmHeight, fmBoth, fmNone };
+enum class TFitMode : uint8_t { fmWidth, fmHeight, fmBoth, fmNone };
 using enum TFitMode;
 
-enum class TCtrlState { csNormal, csHot, csDraggedOver };
+enum class TCtrlState : uint8_t { csNormal, csHot, csDraggedOver };
 using enum TCtrlState;
 
 enum class TKeyStatusValue { ksPressed, ksNormal };
@@ -231,8 +232,9 @@ class TSmartCtrl {
   void SetID(std::string_view value);
   // The identifier is still of the generated form: the class name and five digits.
   bool HasGeneratedID() const;
-  // Draws new digits for a generated identifier.
-  void GenerateID();
+  // Draws new digits for a generated identifier. A class whose objects come by the million
+  // (items) makes its own kind of identifier instead.
+  virtual void GenerateID();
   void SetPosition(gfx::TPoint value);
   void SetWidth(int value);
   void SetHeight(int value);
@@ -248,7 +250,7 @@ class TSmartCtrl {
   void ReDraw(bool safe = false) const;
 
   TControlList& AddList(std::string_view id = "Items");
-  int ListCount() const { return static_cast<int>(SC_LIST.size()); }
+  int ListCount() const { return static_cast<int>(Lists().size()); }
   TControlList* List(int idx) const;
   TSmartCtrl* AddItem(std::unique_ptr<TSmartCtrl> smartCtrl, int list = 0);
   TSmartCtrl* AddItem(std::unique_ptr<TSmartCtrl> smartCtrl, int list, int idx);
@@ -314,51 +316,35 @@ class TSmartCtrl {
   gfx::TPoint MousePos() const;
 
   // ---- Fields ---------------------------------------------------------------------------
-  std::vector<std::unique_ptr<TCtrlArea>> scAreaList;
-  std::vector<std::unique_ptr<TPaintStage>> scPaintStages;
+  // The parts most controls use but items do without: made, with their first values, on first
+  // use. ExistingParts looks without making them; Lists gives the child lists, none before the
+  // parts exist.
+  TCtrlParts& Parts() const;
+  TCtrlParts* ExistingParts() const { return FParts.get(); }
+  const std::vector<std::unique_ptr<TControlList>>& Lists() const;
+
   std::string SC_ID;
-  std::string SC_CLASS;
   gfx::TPoint SC_POS;
   int SC_WIDTH = 50;
   int SC_HEIGHT = 50;
-  int SC_WIDTH_MIN = 100;
-  int SC_HEIGHT_MIN = 100;
-  int SC_OFFSET_LEFT = 0;
-  int SC_OFFSET_TOP = 0;
-  int SC_OFFSET_BOTTOM = 0;
-  int SC_OFFSET_RIGHT = 0;
-  TSmartRect SC_RECT;
-  TSmartRect SC_RECT_MAIN;
   TSkinBuffer* SC_SKIN = nullptr;  // not owned; outlives the controls that use it
+  TSmartCtrl* SC_PARENT = nullptr;  // the owner of the list that holds this control
+  TControlList* scParentList = nullptr;
+  TOnFirstUse<TCtrlParams, MakeControlParams> Parametrs;  // "Menu" and "ctrl:Index" to begin with
+  TOnFirstUse<tasks::TTaskManager, MakeTaskManager> TaskManager;
   bool SC_VISIBLE = true;
   bool SC_ENABLED = true;
   bool SC_CAN_FOCUS = true;
   bool SC_FOCUSED = false;
-  TAlignSide SC_ALIGN = asNone;
   bool SC_CENTER = false;
-  TSmartCtrl* SC_PARENT = nullptr;  // the owner of the list that holds this control
-  Weak<TSmartCtrl> SC_SENDER;
-  Weak<TSmartCtrl> SC_OWNER;
-  TFitMode SC_FIT_MODE = fmNone;
-  std::vector<std::unique_ptr<TControlList>> SC_LIST;
-  Weak<TSmartCtrl> SC_FOCUSE;
-  Weak<TSmartCtrl> SC_ACTIVE;
-  Weak<TSmartCtrl> SC_ACTIVE_TRY;
-  Weak<TSmartCtrl> SC_FOCUSE_TRY;
-  TCtrlState SC_STATE = csNormal;
-  config::TResizeParams SC_PARAMS;
   bool SC_DRAGABLE = false;
   bool SC_CAN_DRAG = true;
   bool SC_CAN_MOVE = false;
   bool SC_CAN_ACCEPT = false;
-  gfx::TPoint ClickPos;
-  config::TParamString Parameters;
-  Weak<TCtrlManager> Manager;
-  TOnFirstUse<TCtrlParams, MakeControlParams> Parametrs;  // "Menu" and "ctrl:Index" to begin with
-  TOnFirstUse<tasks::TTaskManager, MakeTaskManager> TaskManager;
-  config::TParamString ParamsString;
-  TControlList* scParentList = nullptr;
   bool scLoading = true;
+  TAlignSide SC_ALIGN = asNone;
+  TFitMode SC_FIT_MODE = fmNone;
+  TCtrlState SC_STATE = csNormal;
 
  protected:
   TSmartCtrl();
@@ -384,7 +370,41 @@ class TSmartCtrl {
   TCtrlManager* Mgr() const;
 
   TLifeToken scLife;
+  mutable std::unique_ptr<TCtrlParts> FParts;
   std::unique_ptr<tasks::TGeneration> scThemeGeneration;  // made by the first theme load
+};
+
+// The rarely used parts of a control (see TSmartCtrl::Parts).
+struct TCtrlParts {
+  TCtrlParts();
+  ~TCtrlParts();
+  TCtrlParts(const TCtrlParts&) = delete;
+  TCtrlParts& operator=(const TCtrlParts&) = delete;
+
+  std::vector<std::unique_ptr<TCtrlArea>> scAreaList;
+  std::vector<std::unique_ptr<TPaintStage>> scPaintStages;
+  std::vector<std::unique_ptr<TControlList>> SC_LIST;
+  std::string SC_CLASS;
+  int SC_WIDTH_MIN = 100;
+  int SC_HEIGHT_MIN = 100;
+  int SC_OFFSET_LEFT = 0;
+  int SC_OFFSET_TOP = 0;
+  int SC_OFFSET_BOTTOM = 0;
+  int SC_OFFSET_RIGHT = 0;
+  TSmartRect SC_RECT;
+  TSmartRect SC_RECT_MAIN;
+  Weak<TSmartCtrl> SC_SENDER;
+  Weak<TSmartCtrl> SC_OWNER;
+  Weak<TSmartCtrl> SC_FOCUSE;
+  Weak<TSmartCtrl> SC_ACTIVE;
+  Weak<TSmartCtrl> SC_ACTIVE_TRY;
+  Weak<TSmartCtrl> SC_FOCUSE_TRY;
+  config::TResizeParams SC_PARAMS;
+  gfx::TPoint ClickPos;
+  config::TParamString Parameters;
+  config::TParamString ParamsString;
+  // The manager the control was added to; without one, the program's manager.
+  Weak<TCtrlManager> Manager;
 };
 
 // Destroys a control that has left its list: at once when no input or event is being

@@ -94,10 +94,10 @@ void TThemeResult::ApplyTo(TSmartCtrl& control) {
   FImages.clear();
   FFonts.clear();
   if (FOffsets) {
-    control.SC_OFFSET_LEFT = FOffsets->Left;
-    control.SC_OFFSET_TOP = FOffsets->Top;
-    control.SC_OFFSET_RIGHT = FOffsets->Right;
-    control.SC_OFFSET_BOTTOM = FOffsets->Bottom;
+    control.Parts().SC_OFFSET_LEFT = FOffsets->Left;
+    control.Parts().SC_OFFSET_TOP = FOffsets->Top;
+    control.Parts().SC_OFFSET_RIGHT = FOffsets->Right;
+    control.Parts().SC_OFFSET_BOTTOM = FOffsets->Bottom;
   }
   for (const TParam& param : FParams) {
     if (param.IsText)

@@ -11,19 +11,27 @@ namespace ctrl {
 
 class TLifeToken {
  public:
-  TLifeToken() : FToken(std::make_shared<char>(0)) {}
+  TLifeToken() = default;
   ~TLifeToken() = default;
   // A copy is a new life: an object copied from another does not share its handles.
-  TLifeToken(const TLifeToken&) : TLifeToken() {}
+  TLifeToken(const TLifeToken&) {}
   TLifeToken& operator=(const TLifeToken&) { return *this; }
 
-  bool Alive() const { return FToken != nullptr; }
+  bool Alive() const { return !FExpired; }
   // Every handle to the object expires now; the object itself may still run to its end.
-  void Expire() { FToken.reset(); }
-  std::weak_ptr<char> Watch() const { return FToken; }
+  void Expire() {
+    FExpired = true;
+    FToken.reset();
+  }
+  // The token is made when the first handle is: most items of a large folder never get one.
+  std::weak_ptr<char> Watch() const {
+    if (!FToken && !FExpired) FToken = std::make_shared<char>(0);
+    return FToken;
+  }
 
  private:
-  std::shared_ptr<char> FToken;
+  mutable std::shared_ptr<char> FToken;
+  bool FExpired = false;
 };
 
 // T exposes its token as `const TLifeToken& LifeToken() const`. When T has an SC_ID field, an

@@ -77,6 +77,7 @@ void Describe(const struct statx& own, const struct statx* target, const TWriteA
   const bool regular = resolves && S_ISREG(st.stx_mode);
   entry.Directory = resolves && S_ISDIR(st.stx_mode);
   entry.System = !regular && !entry.Directory;
+  entry.Executable = regular && (st.stx_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0;
   entry.Size = regular ? int64_t(st.stx_size) : 0;
   entry.Accessed = TimeOf(st.stx_atime);
   entry.Written = TimeOf(st.stx_mtime);

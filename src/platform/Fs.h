@@ -40,6 +40,7 @@ struct TFileEntry {
   bool System = false;     // neither a regular file nor a folder, nor a link to one
   bool ReadOnly = false;   // this user may not write to it
   bool Directory = false;  // a folder, or a link to one
+  bool Executable = false; // a regular file (or a link to one) with an execute permission bit
   bool Link = false;       // a symbolic link, whether it resolves or not
   uint64_t Device = 0;     // the entry's own device and inode (a link's, not its target's)
   uint64_t Inode = 0;

@@ -70,7 +70,7 @@ TEST_F(CtrlManagerTest, DockingExample) {
   EXPECT_EQ(left->SC_POS, (gfx::TPoint{0, 68}));
   EXPECT_EQ(left->SC_HEIGHT, 512);
   EXPECT_EQ(right->SC_POS, (gfx::TPoint{875, 68}));
-  EXPECT_EQ(left->SC_RECT_MAIN.Bottom(), 580);
+  EXPECT_EQ(left->Parts().SC_RECT_MAIN.Bottom(), 580);
 
   // A hidden top bar takes no space.
   top1->SetVisible(false);

@@ -111,12 +111,12 @@ TEST(DefaultThemePreview, StandardBackgroundGivesInsetsAndPaintsOverTheControl) 
   TThemeResult theme;
   EXPECT_FALSE(theme.LoadStandardBackground("SelectTip", "ControlThemePath:\\SelectTip\\Missing.png"));
   ASSERT_TRUE(theme.LoadStandardBackground("SelectTip", "ControlThemePath:\\SelectTip\\Background.png"));
-  EXPECT_EQ(bubble->SC_OFFSET_LEFT, 0);  // nothing reaches the control before it is applied
+  EXPECT_EQ(bubble->Parts().SC_OFFSET_LEFT, 0);  // nothing reaches the control before it is applied
   EXPECT_EQ(skin.GetImageData("ControlBack"), nullptr);
   bubble->On_LoadThemeEnd(theme);
-  EXPECT_EQ(bubble->SC_OFFSET_LEFT, 12);  // the WorkArea of "Image(Background)"
-  EXPECT_EQ(bubble->SC_OFFSET_TOP, 8);
-  EXPECT_EQ(bubble->SC_RECT.Left(), bubble->SC_POS.X + 12);  // arranged with the new insets
+  EXPECT_EQ(bubble->Parts().SC_OFFSET_LEFT, 12);  // the WorkArea of "Image(Background)"
+  EXPECT_EQ(bubble->Parts().SC_OFFSET_TOP, 8);
+  EXPECT_EQ(bubble->Parts().SC_RECT.Left(), bubble->SC_POS.X + 12);  // arranged with the new insets
   bubble->SetPosition({20, 10});
   gfx::TBitmap32 canvas(200, 80);
   canvas.Clear(gfx::Color32(200, 0, 0));

@@ -37,7 +37,7 @@ TEST(SmartCtrl, ConstructionRunsHooksWhileLoadingAndNamesTheControl) {
   EXPECT_EQ(child->Parametrs.Existing(), nullptr);
   EXPECT_EQ(probe->Parametrs->GetParam("ctrl:Index", 0, false), -1);
   EXPECT_NE(probe->Parametrs->FindParam("Menu"), nullptr);
-  EXPECT_EQ(probe->SC_RECT_MAIN.Right(), 50);
+  EXPECT_EQ(probe->Parts().SC_RECT_MAIN.Right(), 50);
 }
 
 TEST(SmartCtrl, WeakHandleExpiresWithTheControlAndWithAnEmptyID) {
@@ -106,7 +106,7 @@ TEST_F(SmartCtrlChildren, RemoveItemDestroysAndClearsReferences) {
   Weak<TSmartCtrl> handle = a;
   EXPECT_TRUE(parent->RemoveItem("gone"));
   EXPECT_FALSE(handle.Live());
-  EXPECT_FALSE(parent->SC_FOCUSE.Live());
+  EXPECT_FALSE(parent->Parts().SC_FOCUSE.Live());
   EXPECT_FALSE(parent->RemoveItem("gone"));
 }
 
@@ -157,7 +157,7 @@ TEST(SmartCtrl, SetParamsAlignmentAndSizes) {
   EXPECT_EQ(probe->SC_ID, "Copy");
   EXPECT_EQ(probe->SC_WIDTH, 24);
   EXPECT_EQ(probe->SC_HEIGHT, 30);
-  EXPECT_EQ(probe->SC_RECT_MAIN.Width(), 24);
+  EXPECT_EQ(probe->Parts().SC_RECT_MAIN.Width(), 24);
   EXPECT_EQ(probe->SC_FIT_MODE, fmBoth);
   // The identifier is not saved; command, menu and alignment are.
   const std::string saved = probe->Parametrs->ToText();
@@ -244,7 +244,7 @@ class TThemeProbe : public TSmartCtrl {
   }
   void On_LoadThemeEnd(TThemeResult& theme) override {
     EXPECT_EQ(std::this_thread::get_id(), Ui);
-    EXPECT_EQ(SC_OFFSET_LEFT, 0);  // nothing of the result reached the control before
+    EXPECT_EQ(Parts().SC_OFFSET_LEFT, 0);  // nothing of the result reached the control before
     TSmartCtrl::On_LoadThemeEnd(theme);
     ++Ends;
     EndedWithSize = SC_SKIN->Font("Caption").Size;
@@ -261,9 +261,9 @@ TEST(SmartCtrlThread, ThemeIsBuiltOnTheWorkerAndPublishedOnTheInterfaceThread) {
   EXPECT_TRUE(c->LoadedOnWorker);
   EXPECT_EQ(c->EndedWithSize, 9);
   EXPECT_NE(skin.GetImageData("ControlBack"), nullptr);
-  EXPECT_EQ(c->SC_OFFSET_BOTTOM, 6);
-  EXPECT_EQ(c->SC_RECT.Left(), 103);  // arranged with the insets
-  EXPECT_EQ(c->SC_RECT.Bottom(), 50 + c->SC_HEIGHT - 6);
+  EXPECT_EQ(c->Parts().SC_OFFSET_BOTTOM, 6);
+  EXPECT_EQ(c->Parts().SC_RECT.Left(), 103);  // arranged with the insets
+  EXPECT_EQ(c->Parts().SC_RECT.Bottom(), 50 + c->SC_HEIGHT - 6);
   EXPECT_EQ(c->Parametrs->GetParam("TextRect.Right", 0, true), 30);  // a persistent value
   gfx::TBitmap32 canvas(200, 200);
   canvas.Clear(gfx::clWhite32);
