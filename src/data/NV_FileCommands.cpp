@@ -63,7 +63,8 @@ std::string NumberedFolderName(const std::string& baseName, int number) {
 // stands in.
 std::string NewFolderBaseName(bool group) {
   const char* english = group ? "New Group" : "New Folder";
-  const std::string localised = config::Localized("General", group ? "GroupName" : "FolderName", english);
+  const std::string localised =
+      config::Localized("General", group ? "GroupName" : "FolderName", english);
   return platform::Fs::ValidName(localised) ? localised : english;
 }
 
@@ -169,7 +170,8 @@ std::string FreeFolderName(const std::string& folderPath, const std::string& bas
 
 TCreateFolderResult CreateFolder(const std::string& folderPath, bool moveSelection,
                                  const std::vector<std::string>& paths) {
-  const std::vector<std::string> entries = moveSelection ? EntryPaths(paths) : std::vector<std::string>{};
+  const std::vector<std::string> entries =
+      moveSelection ? EntryPaths(paths) : std::vector<std::string>{};
   const bool group = !entries.empty();
   TCreateFolderResult result;
   // An empty path would make the folder wherever this process happens to be.

@@ -81,9 +81,15 @@ TEST_F(FileCommands, FreeFolderNamePassesOverEveryKindOfEntry) {
       {"only (1) taken", {"New Folder (1)"}, {}, {}, "New Folder"},
       {"a file holds the name", {}, {"New Folder"}, {}, "New Folder (1)"},
       {"a dangling link holds the name", {}, {}, {"New Folder"}, "New Folder (1)"},
-      {"a gap after (2)", {"New Folder", "New Folder (1)", "New Folder (3)"}, {"New Folder (2)"}, {},
+      {"a gap after (2)",
+       {"New Folder", "New Folder (1)", "New Folder (3)"},
+       {"New Folder (2)"},
+       {},
        "New Folder (4)"},
-      {"other names do not count", {"new folder", "New Folder(1)"}, {"New Folder (1).txt"}, {},
+      {"other names do not count",
+       {"new folder", "New Folder(1)"},
+       {"New Folder (1).txt"},
+       {},
        "New Folder"},
   };
   for (const TCase& c : cases) {
@@ -455,7 +461,8 @@ TEST_F(FileCommands, OddNamesSurviveEveryCommand) {
   ASSERT_TRUE(data::CopyToClipboard(sources));
   ASSERT_TRUE(data::PasteFromClipboard(Tmp.Folder("copies")));
   FinishOperations();
-  for (const std::string& name : names) EXPECT_EQ(fstest::ReadFile(Tmp.Path("copies/" + name)), name);
+  for (const std::string& name : names)
+    EXPECT_EQ(fstest::ReadFile(Tmp.Path("copies/" + name)), name);
 
   ASSERT_TRUE(data::CutToClipboard(sources));
   ASSERT_TRUE(data::PasteFromClipboard(Tmp.Folder("moved")));
@@ -479,7 +486,8 @@ TEST_F(FileCommands, OddNamesSurviveEveryCommand) {
   EXPECT_TRUE(data::DisplayProperties(grouped));
   std::string error;
   EXPECT_TRUE(data::OpenInFileBrowser(group.Path, grouped, error));
-  for (const platform::headless::TShellCall& call : Backend.Shell.Calls()) EXPECT_EQ(call.Args, grouped);
+  for (const platform::headless::TShellCall& call : Backend.Shell.Calls())
+    EXPECT_EQ(call.Args, grouped);
 
   std::optional<TFileOpReport> report;
   ASSERT_TRUE(data::DeleteSelected(grouped, [&](const TFileOpReport& r) { report = r; }));
