@@ -486,8 +486,9 @@ TEST_F(FileCommands, OddNamesSurviveEveryCommand) {
   EXPECT_TRUE(data::DisplayProperties(grouped));
   std::string error;
   EXPECT_TRUE(data::OpenInFileBrowser(group.Path, grouped, error));
-  for (const platform::headless::TShellCall& call : Backend.Shell.Calls())
-    EXPECT_EQ(call.Args, grouped);
+  const std::vector<platform::headless::TShellCall> calls = Backend.Shell.Calls();
+  ASSERT_EQ(calls.size(), 2u);
+  for (const platform::headless::TShellCall& call : calls) EXPECT_EQ(call.Args, grouped);
 
   std::optional<TFileOpReport> report;
   ASSERT_TRUE(data::DeleteSelected(grouped, [&](const TFileOpReport& r) { report = r; }));
