@@ -48,6 +48,23 @@ std::string CollationKeyForFileName(std::string_view validUtf8) {
   return result;
 }
 
+// Appends the case folding of text; a stray byte (or NUL) stands for itself.
+void AppendCaseFolded(std::string& out, std::string_view text) {
+  const char* p = text.data();
+  const char* end = p + text.size();
+  while (p < end) {
+    const char* validEnd = nullptr;
+    g_utf8_validate_len(p, size_t(end - p), &validEnd);
+    if (validEnd > p) {
+      gchar* folded = g_utf8_casefold(p, validEnd - p);
+      out += folded;
+      g_free(folded);
+      p = validEnd;
+    }
+    if (p < end) out += *p++;
+  }
+}
+
 int Sign(int value) { return (value > 0) - (value < 0); }
 
 }  // namespace
@@ -55,36 +72,29 @@ int Sign(int value) { return (value > 0) - (value < 0); }
 std::string CaseFold(std::string_view utf8) {
   std::string result;
   result.reserve(utf8.size());
-  const char* p = utf8.data();
-  const char* end = p + utf8.size();
-  while (p < end) {
-    const char* validEnd = nullptr;
-    g_utf8_validate_len(p, size_t(end - p), &validEnd);
-    if (validEnd > p) {
-      gchar* folded = g_utf8_casefold(p, validEnd - p);
-      result += folded;
-      g_free(folded);
-      p = validEnd;
-    }
-    if (p < end) result += *p++;  // a stray byte (or NUL) stands for itself
-  }
+  AppendCaseFolded(result, utf8);
   return result;
 }
 
 std::string FoldForSearch(std::string_view text) {
-  // Case folding maps each character on its own, so the ASCII run in front folds by itself and
-  // only the rest, if any, needs GLib.
-  const auto firstOther = std::find_if_not(text.begin(), text.end(), IsAscii);
-  const size_t asciiLength = size_t(firstOther - text.begin());
-  std::string result;
-  if (asciiLength == text.size()) {
-    result.resize(text.size());
-    std::transform(text.begin(), text.end(), result.begin(), LowerAscii);
-    return result;
+  // Case folding maps each character on its own and no UTF-8 sequence contains an ASCII byte, so
+  // ASCII runs fold here and only the runs between them need GLib.
+  std::string result(text);
+  size_t asciiLength = 0;
+  for (char& c : result) {
+    if (!IsAscii(c)) break;
+    c = LowerAscii(c);
+    ++asciiLength;
   }
-  result.reserve(text.size() + 8);
-  std::transform(text.begin(), firstOther, std::back_inserter(result), LowerAscii);
-  result += CaseFold(text.substr(asciiLength));
+  if (asciiLength == text.size()) return result;
+  result.resize(asciiLength);
+  const auto end = text.end();
+  for (auto other = text.begin() + std::ptrdiff_t(asciiLength); other != end;) {
+    const auto ascii = std::find_if(other, end, IsAscii);
+    AppendCaseFolded(result, std::string_view(other, ascii));
+    other = std::find_if_not(ascii, end, IsAscii);
+    std::transform(ascii, other, std::back_inserter(result), LowerAscii);
+  }
   return result;
 }
 
