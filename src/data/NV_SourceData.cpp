@@ -27,6 +27,7 @@ void TSourceData::Change(gfx::TBitmap32& picture, TState state) {
     sdError.store(state == TState::Failed, std::memory_order_release);
     sdLoaded.store(state == TState::Loaded, std::memory_order_release);
     sdLoading.store(state == TState::Dropped, std::memory_order_release);
+    if (state == TState::Dropped) FTaken.store(false, std::memory_order_release);
   });
 }
 

@@ -47,6 +47,11 @@ class TSourceData {
   // Changes with every picture published, so a scaled copy can tell that it is stale.
   uint64_t Version() const { return FVersion.load(std::memory_order_acquire); }
   int OwnerCount() const;
+  // Takes the load of the picture: true for exactly one caller until the picture is let go,
+  // so two icon workers never decode one source.
+  bool TakeLoad() { return !FTaken.exchange(true, std::memory_order_acq_rel); }
+  // Gives a taken load back unfinished (the worker was stopped first).
+  void ReturnLoad() { FTaken.store(false, std::memory_order_release); }
 
   // The paint frame that last drew the source (0: never); the cache keeps what is in view.
   uint64_t LastDrawn() const { return FLastDrawn.load(std::memory_order_relaxed); }
@@ -70,6 +75,7 @@ class TSourceData {
   std::atomic<uint64_t> FVersion{0};
   std::atomic<uint64_t> FLastDrawn{0};
   std::atomic<bool> FDropped{false};
+  std::atomic<bool> FTaken{false};
 };
 
 }  // namespace data
