@@ -204,6 +204,27 @@ bool EmptyTrashAsking(Trash& trash, Dialogs& dialogs) {
 
 namespace trashfolder {
 
+namespace {
+
+// The name an entry is kept under in files/: its own name, numbered from the second try on,
+// and cut short where its record's name ("<stored>.trashinfo") would pass the file system's
+// limit. The record keeps the whole original path, so nothing of the name is lost.
+std::string StoredName(const std::string& name, int n) {
+  constexpr size_t kNameMax = 255;
+  constexpr size_t kRecordSuffix = sizeof(".trashinfo") - 1;
+  const std::string number = n == 1 ? std::string() : "." + std::to_string(n);
+  const size_t room = kNameMax - kRecordSuffix - number.size();
+  if (name.size() <= room) return name + number;
+  // Keep a short extension, so the kept file still opens as what it is.
+  const size_t dot = name.rfind('.');
+  const std::string ext = dot != std::string::npos && dot > 0 && name.size() - dot <= 16 ? name.substr(dot) : "";
+  size_t cut = room - ext.size();
+  while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;  // not inside a character
+  return name.substr(0, cut) + ext + number;
+}
+
+}  // namespace
+
 TTrashMove Move(const std::string& trashDir, const std::string& path, std::string& error) {
   struct stat source, trash;
   if (lstat(path.c_str(), &source) != 0) {
@@ -221,7 +242,7 @@ TTrashMove Move(const std::string& trashDir, const std::string& path, std::strin
   const std::string record =
       "[Trash Info]\nPath=" + Escape(Absolute(path)) + "\nDeletionDate=" + DeletionDate() + "\n";
   for (int n = 1;; ++n) {
-    const std::string stored = n == 1 ? name : name + "." + std::to_string(n);
+    const std::string stored = StoredName(name, n);
     // The record is made first and exclusively: it reserves the name against other programs.
     const std::string infoFile = JoinPath(info, stored + ".trashinfo");
     const int fd = open(infoFile.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);

@@ -82,6 +82,7 @@ TEST_F(ItemRename, OddNamesAreShownSortedRenamedAndDeleted) {
   ASSERT_TRUE(Backend.Loop.RunUntil([&] { return Backend.FileOps.Running() == 0; }, 60000));
   EXPECT_FALSE(platform::Fs::Exists(Tmp.Path("still\nbroken.txt")));
   EXPECT_FALSE(platform::Fs::Exists(Tmp.Path("now\xc3valid?.txt")));
+  EXPECT_FALSE(platform::Fs::Exists(Tmp.Path(longest)));
 }
 
 TEST_F(ItemRename, RefreshingFromDiskReadsTheEntryAgainAndAVanishedOneChangesNothing) {

@@ -55,6 +55,23 @@ TEST_F(TrashTest, TrashedEntriesKeepTheirContentsAndWhereTheyCameFrom) {
   EXPECT_EQ(Bin.Location(), Tmp.Path("trash"));
 }
 
+// A name of the longest length a file system allows still fits: the kept copy's name is cut
+// short (keeping its extension) and its record still tells the whole original path.
+TEST_F(TrashTest, NamesOfTheLongestLengthAreKeptUnderAShorterName) {
+  const std::string stem(251, 'L');
+  const std::string first = Tmp.File("docs/" + stem + ".txt", "one");
+  ASSERT_EQ(Trash({first})[0].Outcome, TTrashOutcome::toTrashed);
+  const std::string second = Tmp.File("docs/" + stem + ".txt", "two");
+  ASSERT_EQ(Trash({second})[0].Outcome, TTrashOutcome::toTrashed);
+  EXPECT_FALSE(Exists(first));
+  const std::string kept = stem.substr(0, 255 - 10 - 4) + ".txt";
+  EXPECT_EQ(ReadFile(Tmp.Path("trash/files/" + kept)), "one");
+  EXPECT_EQ(trashfolder::OriginalPath(Tmp.Path("trash"), kept), first);
+  const std::string keptAgain = stem.substr(0, 255 - 10 - 4 - 2) + ".txt.2";
+  EXPECT_EQ(ReadFile(Tmp.Path("trash/files/" + keptAgain)), "two");
+  EXPECT_EQ(trashfolder::OriginalPath(Tmp.Path("trash"), keptAgain), second);
+}
+
 TEST_F(TrashTest, WithoutATrashItAsksOnceAndDoesOnlyWhatWasAgreed) {
   const std::string normal = Tmp.File("normal.txt", "n");
   const std::string a = Tmp.File("stuck/a.txt", "a");
