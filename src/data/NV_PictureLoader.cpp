@@ -20,6 +20,7 @@
 #include "gfx/JpegHeader.h"
 #include "gfx/Picture.h"
 #include "gfx/PngCodec.h"
+#include "platform/Fs.h"
 #include "platform/Icons.h"
 
 namespace data {
@@ -229,6 +230,8 @@ TPictureLoad LoadPicture(std::string_view path, gfx::TBitmap32& target, int widt
       ext = config::NameExtension(file);
     }
   }
+  // A folder shows the theme's folder picture, whatever its name looks like.
+  if (platform::Fs::DirectoryExists(file)) ext = ".folder";
   if (ext == ".exe") return LoadIcon(file, kMaxProgramBytes, gfx::DecodeExeIcon, kUnknownExe, target, width, height);
   if (ext == ".ico") return LoadIcon(file, kMaxIconFileBytes, gfx::DecodeIco, kUnknownIco, target, width, height);
   if (ext == ".bmp" || ext == ".nvb") {
