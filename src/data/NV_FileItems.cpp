@@ -16,13 +16,24 @@ bool IsPictureExtension(const std::string& ext) {
   return ext == ".jpg" || ext == ".jpeg" || ext == ".ico" || ext == ".bmp" || ext == ".png";
 }
 
+// An execute bit makes a program of a file whose name says nothing else: no extension, or one
+// that programs and scripts carry. Mounts without permissions (FAT, NTFS) mark every file
+// executable, and a text file there must still open as text.
+bool ProgramExtension(const std::string& ext) {
+  static const char* const kProgram[] = {"", ".sh", ".bash", ".py", ".pl", ".rb", ".run", ".bin",
+                                         ".appimage", ".x86_64", ".out"};
+  for (const char* each : kProgram)
+    if (ext == each) return true;
+  return false;
+}
+
 }  // namespace
 
 TItemClass ItemClassOf(const TFileData& data) {
   const std::string& ext = data.FD_EXT;
   if (ext == ".folder") return icFolder;
   if (IsPictureExtension(ext)) return icGraphic;
-  if (data.FD_EXECUTABLE || ext == ".desktop") return icExecutable;
+  if (ext == ".desktop" || (data.FD_EXECUTABLE && ProgramExtension(ext))) return icExecutable;
   return icFile;
 }
 
@@ -85,6 +96,17 @@ void TGraphicItem::UpdateSize() {
   const bool tile = ID_STYLE == vsTile;
   ID_WIDTH = int(std::lround(zoom * (tile ? 255 : 220)));
   ID_HEIGHT = int(std::lround(zoom * (tile ? 96 : 255)));
+}
+
+void TExecutableItem::On_MouseDouble(TFolderHost* holder, TMouseButton button, TShiftState shift, int x,
+                                     int y) {
+  // A launcher starts through the desktop, like any file it opens.
+  if (ID_FILE_DATA.FD_EXT == ".desktop") return TFileItem::On_MouseDouble(holder, button, shift, x, y);
+  if (button != TMouseButton::mbLeft) return;
+  std::string error;
+  if (!platform::TheShell().Launch(ID_FILE_DATA.FD_PATH(), {}, ID_FILE_DATA.FD_DIR.Text(), error))
+    platform::TheDialogs().MessageBox(error.empty() ? "Can not start " + ID_FILE_DATA.FD_PATH() : error, "Norvo",
+                                      platform::TMsgButtons::mbOk, platform::TMsgKind::mkError);
 }
 
 void TExecutableItem::On_PaintIcon(gfx::TBitmap32& target) { DrawPreviewIcon(*this, target); }

@@ -3,8 +3,9 @@
 //   TFileItem        any file no other class takes; its icon is its file type's
 //   TGraphicItem     a previewable picture (".jpg", ".jpeg", ".ico", ".bmp", ".png"): a
 //                    thumbnail tile
-//   TExecutableItem  a program: a regular file with an execute permission bit, or a ".desktop"
-//                    launcher (a file named ".exe" is an ordinary file here)
+//   TExecutableItem  a program: a regular file with an execute permission bit and no extension
+//                    or a program's or script's one, or a ".desktop" launcher (a file named
+//                    ".exe" is an ordinary file here)
 //   TFolderItem      a folder
 #pragma once
 
@@ -43,6 +44,9 @@ class TExecutableItem : public TFileItem {
   NV_CTRL_CLASS(TExecutableItem, TFileItem)
 
  public:
+  // A left double click starts the program (a launcher through the desktop).
+  void On_MouseDouble(TFolderHost* holder, TMouseButton button, TShiftState shift, int x,
+                      int y) override;
   void On_PaintIcon(gfx::TBitmap32& target) override;
   TIconRequest IconRequest() const override;
   std::string GetGroupID(TGroupMode groupMode) const override;

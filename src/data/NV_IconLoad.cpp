@@ -20,7 +20,12 @@ void LoadIconSource(const TIconRequest& request, TSourceData& source, TIconCache
     gfx::TBitmap32 picture;
     // The loader picks by the file: a file type's theme picture or the desktop's icon for a
     // plain file, the thumbnail of a picture, the icon of a program.
-    const TPictureLoad result = LoadPicture(request.Path, picture, size, false, size, sources);
+    TPictureLoad result = LoadPicture(request.Path, picture, size, false, size, sources);
+    // A program without an icon of its own shows the theme's program picture.
+    if (request.Kind == ikProgram && result == TPictureLoad::plFallback) {
+      gfx::TBitmap32 program;
+      if (LoadPng("FilesThemePath:\\UnknownExe.png", program)) picture = std::move(program);
+    }
     if (result == TPictureLoad::plFailed)
       cache.PublishFailed(source);
     else

@@ -6,6 +6,7 @@
 #include "base/Path.h"
 #include "config/NV_Format.h"
 #include "config/NV_System.h"
+#include "ctrl/NV_CtrlManager.h"
 #include "data/NV_FileCommands.h"
 #include "data/NV_FileItems.h"
 #include "data/NV_FolderIcons.h"
@@ -55,6 +56,25 @@ TVirtualFolder::~TVirtualFolder() {
 void TVirtualFolder::ReDraw() const {
   if (FBulk > 0 || vfHolder == nullptr || !vfCanDraw) return;
   vfHolder->RepaintFor(*this);
+}
+
+void TVirtualFolder::BeginUpdate() {
+  vfCanDraw = false;
+  vfItemTry = nullptr;
+  vfItemActive = nullptr;
+}
+
+void TVirtualFolder::EndUpdate() {
+  vfCanDraw = true;
+  vfItemTry = nullptr;
+  vfItemActive = nullptr;
+}
+
+bool TVirtualFolder::SetPath(const std::string& path) {
+  if (vfWorking) return false;
+  vfPath = path;
+  FSharedPath = TSharedText(base::WithTrailingSlash(path));
+  return true;
 }
 
 const gfx::TFont32& TVirtualFolder::StateFont(TItemSate state) const {
@@ -625,6 +645,12 @@ bool TVirtualFolder::ItemAtXY(int x, int y, bool deep, TItemData*& item) const {
   if (deep && item->ExistingSubItems() != nullptr)
     if (TItemData* sub = item->SubItemAtXY(x, y)) item = sub;
   return true;
+}
+
+bool TVirtualFolder::ItemAtXY(TItemData*& item) const {
+  const ctrl::TCtrlManager* manager = ctrl::CtrlManager();
+  const gfx::TPoint pos = manager != nullptr ? manager->MousePos() : gfx::TPoint{-1, -1};
+  return ItemAtXY(pos.X, pos.Y, false, item);
 }
 
 TItemData* TVirtualFolder::ItemAtXY(int x, int y) const {

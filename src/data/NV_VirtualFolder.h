@@ -128,6 +128,8 @@ class TVirtualFolder {
   void Clear();
 
   // ---- Mouse and selection ------------------------------------------------------------------
+  // The item under the mouse where the control manager last saw it.
+  bool ItemAtXY(TItemData*& item) const;
   bool ItemAtXY(int x, int y, bool deep, TItemData*& item) const;
   TItemData* ItemAtXY(int x, int y) const;
   bool ItemNotify(int x, int y, bool deep, TItemData*& item);
@@ -164,6 +166,14 @@ class TVirtualFolder {
 
   // Asks the main view to repaint when this folder is what the active tab shows.
   void ReDraw() const;
+  // While an update is open nothing asks for repaints, and the hover references are let go.
+  void BeginUpdate();
+  void EndUpdate();
+  // Gives the folder another path; refused (false) while a listing is being built.
+  bool SetPath(const std::string& path);
+  void Lock() { FLock.lock(); }
+  void Unlock() { FLock.unlock(); }
+  void SaveParams() {}
 
   // ---- Comparers ----------------------------------------------------------------------------
   static int CompareName(const TItemData& a, const TItemData& b, bool ascending);
@@ -237,6 +247,7 @@ class TVirtualFolder {
   const std::vector<std::string>& FoldedNames();
 
   ctrl::TLifeToken FLife;
+  std::mutex FLock;  // reserved for subclasses; the model itself belongs to the interface thread
   TSharedText FSharedPath;
   std::unordered_map<std::string, TGroupData*> FGroupIndex;
   TItemList FUngrouped;  // items added but not yet placed in a group
