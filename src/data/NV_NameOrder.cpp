@@ -10,26 +10,27 @@ int CompareFileNames(std::string_view a, std::string_view b) { return platform::
 
 std::string NameSortKey(std::string_view name) { return platform::FileNameSortKey(name); }
 
-void SortByName(TItemData::TItemList& items, bool ascending, const std::vector<std::string>& listedKeys) {
+void SortByName(TItemData::TItemList& items, bool ascending, std::vector<std::string>& keys) {
   struct TKeyed {
     const std::string* Key;
     TItemData* Item;
     size_t From;
   };
-  std::vector<std::string> made;  // keys no listing gave
-  made.reserve(items.size());
+  std::vector<std::string> made;  // keys of entries without a place in the flat list
   std::vector<TKeyed> keyed;
   keyed.reserve(items.size());
   for (size_t i = 0; i < items.size(); ++i) {
     TItemData* item = items[i].get();
     const size_t place = size_t(item->idPointer);
-    if (item->idPointer >= 0 && place < listedKeys.size() && !listedKeys[place].empty()) {
-      keyed.push_back({&listedKeys[place], item, i});
+    if (item->idPointer >= 0 && place < keys.size()) {
+      if (keys[place].empty()) keys[place] = NameSortKey(item->ID_FILE_DATA.FD_NAME);
+      keyed.push_back({&keys[place], item, i});
     } else {
-      made.push_back(NameSortKey(item->ID_FILE_DATA.FD_NAME));
       keyed.push_back({nullptr, item, i});
     }
   }
+  for (TKeyed& k : keyed)
+    if (k.Key == nullptr) made.push_back(NameSortKey(k.Item->ID_FILE_DATA.FD_NAME));
   // The made keys are addressed only now: the vector no longer grows.
   size_t next = 0;
   for (TKeyed& k : keyed)

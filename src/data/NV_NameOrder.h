@@ -19,8 +19,8 @@ int CompareFileNames(std::string_view a, std::string_view b);
 // to the bytes of the names).
 std::string NameSortKey(std::string_view name);
 
-// Sorts items by name. ListedKeys, when not empty, holds the keys of entries by their place in
-// the flat list (idPointer); the others get their keys made here.
-void SortByName(TItemData::TItemList& items, bool ascending, const std::vector<std::string>& listedKeys);
+// Sorts items by name. Keys holds the keys of entries by their place in the flat list
+// (idPointer); an entry without one gets it made here, and stored there when it has a place.
+void SortByName(TItemData::TItemList& items, bool ascending, std::vector<std::string>& keys);
 
 }  // namespace data

@@ -109,6 +109,7 @@ TItemData* TVirtualFolder::Item_Add(TFileData&& data, bool pointer) {
     item->idHasPointer = true;
     item->idPointer = int32_t(vfPointers.size());
     vfPointers.push_back({item.get()});
+    FSortKeys.emplace_back();  // made when it is first sorted
     FFoldedValid = false;
   }
   if (!FNameIndex.empty()) FNameIndex.emplace(item->ID_FILE_DATA.FD_NAME, item.get());
@@ -128,9 +129,6 @@ void TVirtualFolder::AddEntries(std::vector<TListedEntry>&& entries) {
   NV_ASSERT_UI_THREAD();
   if (entries.empty()) return;
   const auto options = config::Options();
-  // The keys stay usable while the flat list keeps the order the entries came in: a folder
-  // listed from empty (the common case) then sorts without computing a key again.
-  const bool keysUsable = vfPointers.size() == FListedKeys.size();
   ++FBulk;
   TItemList added;
   added.reserve(entries.size());
@@ -142,11 +140,10 @@ void TVirtualFolder::AddEntries(std::vector<TListedEntry>&& entries) {
     item->idHasPointer = true;
     item->idPointer = int32_t(vfPointers.size());
     vfPointers.push_back({item.get()});
-    if (keysUsable) FListedKeys.push_back(std::move(entry.SortKey));
+    FSortKeys.push_back(std::move(entry.SortKey));
     if (!FNameIndex.empty()) FNameIndex.emplace(item->ID_FILE_DATA.FD_NAME, item.get());
     added.push_back(std::move(item));
   }
-  if (!keysUsable) FListedKeys.clear();
   FFoldedValid = false;
   Regroup(std::move(added), vfGroupMode);
   --FBulk;
@@ -169,7 +166,7 @@ TGroupData* TVirtualFolder::Group_Add(const std::string& groupID) {
   group->idHasPointer = true;
   group->idPointer = int32_t(vfPointers.size());
   vfPointers.push_back({group.get()});
-  FListedKeys.clear();  // the flat list no longer holds only listed entries
+  FSortKeys.emplace_back();
   FFoldedValid = false;
   group->ID_VISIBLE = true;
   TGroupData* made = group.get();
@@ -288,6 +285,7 @@ TItemData* TVirtualFolder::Item_ByPath(const std::string& path) {
 }
 
 void TVirtualFolder::ItemRenamed(TItemData& item, const std::string& oldName) {
+  if (item.idPointer >= 0 && size_t(item.idPointer) < FSortKeys.size()) FSortKeys[size_t(item.idPointer)].clear();
   if (!FNameIndex.empty()) {
     const auto [first, last] = FNameIndex.equal_range(oldName);
     for (auto it = first; it != last; ++it)
@@ -321,7 +319,7 @@ void TVirtualFolder::Clear() {
   FDrawn.clear();
   FNameIndex.clear();
   vfPointers.clear();
-  FListedKeys.clear();
+  FSortKeys.clear();
   FFolded.clear();
   FFoldedValid = false;
   FRows.clear();
@@ -437,7 +435,7 @@ void TVirtualFolder::Sort_By(TItemList& list, TSortMode sortMode, bool ascending
   if (list.size() < 2) return;
   try {
     if (sortMode == smName) {
-      SortByName(list, ascending, FListedKeys);
+      SortByName(list, ascending, FSortKeys);
       return;
     }
     auto compare = [&](const std::unique_ptr<TItemData>& a, const std::unique_ptr<TItemData>& b) {
@@ -478,7 +476,13 @@ void TVirtualFolder::Items_Resort() {
 
 void TVirtualFolder::UpdatePointers() {
   vfPointers.clear();
-  auto place = [this](TItemData& item) {
+  // The sort keys move with their entries.
+  std::vector<std::string> keys;
+  keys.reserve(FSortKeys.size());
+  auto place = [&](TItemData& item) {
+    const size_t old = size_t(item.idPointer);
+    keys.push_back(item.idHasPointer && item.idPointer >= 0 && old < FSortKeys.size() ? std::move(FSortKeys[old])
+                                                                                       : std::string());
     item.idHasPointer = true;
     item.idPointer = int32_t(vfPointers.size());
     vfPointers.push_back({&item});
@@ -490,7 +494,7 @@ void TVirtualFolder::UpdatePointers() {
   }
   for (const auto& item : FUngrouped)
     if (item->idHasPointer) place(*item);
-  FListedKeys.clear();  // the list is no longer in listing order
+  FSortKeys = std::move(keys);
   FFoldedValid = false;
 }
 
@@ -815,6 +819,7 @@ bool TVirtualFolder::IsConsistent(std::string* why) const {
     }
   }
   if (place != vfPointers.size()) return fail("the flat list holds entries of no group");
+  if (FSortKeys.size() != vfPointers.size()) return fail("the sort keys do not match the flat list");
   if (selected != vfSelCount) return fail("the selection count is " + std::to_string(vfSelCount) + ", a recount gives " + std::to_string(selected));
   if (selectedSize != vfSelectedSize) return fail("the selection size differs from a recount");
   return true;

@@ -251,8 +251,9 @@ class TVirtualFolder {
   TSharedText FSharedPath;
   std::unordered_map<std::string, TGroupData*> FGroupIndex;
   TItemList FUngrouped;  // items added but not yet placed in a group
-  // The sort keys the listing gave, by flat-list place, while the list is in listing order.
-  std::vector<std::string> FListedKeys;
+  // The names' sort keys by flat-list place ("" for groups and for names not keyed yet): made
+  // by the listing worker, or here on the first sort, and moved along when the list is rebuilt.
+  std::vector<std::string> FSortKeys;
   std::unordered_map<std::string, TItemData*> FNameIndex;  // made on the first look-up by path
   std::vector<std::string> FFolded;  // folded names by flat-list place, for the quick filter
   bool FFoldedValid = false;
