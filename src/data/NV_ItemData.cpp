@@ -26,13 +26,22 @@
 
 namespace data {
 
+// The caption as laid out for a rectangle and a font: every line of it, and the lines an
+// unselected tile shows when they do not all fit, the last one ending in an ellipsis.
+struct TCaptionLayout {
+  ctrl::TTextData Full;
+  ctrl::TTextData Shown;
+  gfx::TFont32 Font;
+  bool Cut = false;
+};
+
 // What only some items need: made on first use (see the file's note).
 struct TItemData::TItemParts {
   TItemList SubItems;
   ctrl::Weak<ctrl::TSmartCtrl> ItemActive;  // the sub-item under the mouse
   ctrl::Weak<ctrl::TSmartCtrl> ItemTry;     // the sub-item found by the last hit test
   std::vector<std::unique_ptr<TFileIcon>> Icons;
-  std::unique_ptr<ctrl::TSkinBuffer> Captions;  // the laid-out caption
+  std::unique_ptr<TCaptionLayout> Caption;  // the laid-out caption
 };
 
 namespace {
@@ -147,15 +156,21 @@ ctrl::TSmartCtrl* TItemData::On_MouseMove(TShiftState shift, int x, int y) {
 }
 
 void TItemData::RecentTip(int x, int y) {
-  const auto options = config::Options();
-  if (!options->Browsing.RCIT || !ID_Recent) return;
   TFolderHost* holder = Holder();
   if (holder == nullptr) return;
-  const bool inCorner = SC_POS.X < x && x < SC_POS.X + 15 && SC_POS.Y < y && y < SC_POS.Y + 15;
-  const config::TDateTime now = ItemClockNow();
-  if (inCorner && RecentDays(ID_FILE_DATA.FD_TIME_CREATE, now) <= options->Browsing.RCITValue)
-    holder->ShowTip(RecentTipText(ID_FILE_DATA.FD_TIME_CREATE, now), x, y);
-  else
+  const auto options = config::Options();
+  if (options->Browsing.RCIT && ID_Recent) {
+    const bool inCorner = SC_POS.X < x && x < SC_POS.X + 15 && SC_POS.Y < y && y < SC_POS.Y + 15;
+    const config::TDateTime now = ItemClockNow();
+    if (inCorner && RecentDays(ID_FILE_DATA.FD_TIME_CREATE, now) <= options->Browsing.RCITValue) {
+      holder->ShowTip(RecentTipText(ID_FILE_DATA.FD_TIME_CREATE, now), x, y);
+      return;
+    }
+  }
+  // A caption cut short shows in full in the tip.
+  if (CaptionCut())
+    holder->ShowTip(ID_FILE_DATA.FD_NAME, x, y);
+  else if (options->Browsing.RCIT && ID_Recent)
     holder->HideTip();
 }
 
@@ -217,15 +232,55 @@ void TItemData::On_PaintText(gfx::TBitmap32& target) {
   DrawCaption(target, rect);
 }
 
+namespace {
+
+// The lines that show in a rectangle Height high: each must end above its bottom.
+int LinesThatFit(int height, int lineHeight) {
+  if (lineHeight <= 0) return 0;
+  int count = 0;
+  while (int64_t(count + 1) * lineHeight < height) ++count;
+  return count;
+}
+
+void LayOut(TCaptionLayout& layout, std::string_view caption, const gfx::TRect& rect,
+            const gfx::TBitmap32& target) {
+  layout.Full.tdText = {std::string(caption)};
+  layout.Full.tdTextSrc = layout.Full.tdText;
+  layout.Full.tdRect = rect;
+  layout.Full.ArrangeText(target);
+  layout.Font = target.Font();
+  const int fit = LinesThatFit(rect.Height(), layout.Full.tdLineHeight);
+  layout.Cut = fit > 0 && int(layout.Full.tdLines.size()) > fit;
+  if (!layout.Cut) return;
+  // The last line that shows takes the rest of the caption, cut with an ellipsis.
+  layout.Shown = layout.Full;
+  std::string rest;
+  for (size_t i = size_t(fit - 1); i < layout.Full.tdLines.size(); ++i) rest += layout.Full.tdLines[i];
+  layout.Shown.tdLines.resize(size_t(fit));
+  layout.Shown.tdLines.back() = gfx::EllipsizedText(layout.Font, rest, rect.Width());
+}
+
+}  // namespace
+
 void TItemData::DrawCaption(gfx::TBitmap32& target, const gfx::TRect& rect) {
   TItemParts& parts = ItemParts();
-  if (!parts.Captions) parts.Captions = std::make_unique<ctrl::TSkinBuffer>();
+  if (!parts.Caption) parts.Caption = std::make_unique<TCaptionLayout>();
   if (const gfx::TFont32* font = StateFont()) target.Font() = *font;
+  TCaptionLayout& layout = *parts.Caption;
+  const gfx::TRect& laid = layout.Full.tdRect;
+  // Laid out again only when the rectangle's size, the caption or the font changes.
+  if (laid.Width() != rect.Width() || laid.Height() != rect.Height() || layout.Font != target.Font() ||
+      layout.Full.tdText.size() != 1 || layout.Full.tdText[0] != ID_CAPTION())
+    LayOut(layout, ID_CAPTION(), rect, target);
   ctrl::TTextParams params;
   params.VCenter = true;
   params.FullDraw = Selected();
-  parts.Captions->TextOut("Caption", {std::string(ID_CAPTION())}, params, rect, target);
+  (layout.Cut && !params.FullDraw ? layout.Shown : layout.Full).DrawText(target, rect, params);
   if (idFolder != nullptr) idFolder->NoteOnScreen(*this);
+}
+
+bool TItemData::CaptionCut() const {
+  return FItemParts != nullptr && FItemParts->Caption != nullptr && FItemParts->Caption->Cut;
 }
 
 void TItemData::On_PaintSubItem(gfx::TBitmap32& target) {
@@ -246,7 +301,7 @@ std::string_view TItemData::ID_CAPTION() const {
 void TItemData::SetCaptionLength(size_t length) {
   FCaptionLength = uint16_t(std::min<size_t>(length, ID_FILE_DATA.FD_NAME.size()));
   FCaptionMade = true;
-  if (FItemParts && FItemParts->Captions) FItemParts->Captions.reset();  // laid out anew
+  if (FItemParts && FItemParts->Caption) FItemParts->Caption.reset();  // laid out anew
 }
 
 void TItemData::CreateCaption() {
@@ -367,7 +422,7 @@ void TItemData::ResetIcons() {
 
 void TItemData::ReleaseViewParts() {
   if (FItemParts == nullptr) return;
-  FItemParts->Captions.reset();
+  FItemParts->Caption.reset();
   // The handles go too: the decoded pictures stay in the shared cache, and a handle is made
   // again when the tile shows.
   FItemParts->Icons.clear();

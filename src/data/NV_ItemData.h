@@ -36,6 +36,7 @@ namespace data {
 
 class TFileIcon;
 class TGroupData;
+struct TCaptionLayout;
 class TIconCache;
 class TVirtualFolder;
 
@@ -107,6 +108,8 @@ class TItemData : public ctrl::TSmartCtrl {
                 int h);
   // Drops the scaled copies of the item's icons; the shared pictures stay.
   void ResetIcons();
+  // The caption did not fit its tile: the tile shows its start with an ellipsis.
+  bool CaptionCut() const;
   // Lets go of what only an item on screen needs: its caption cache and scaled icons.
   void ReleaseViewParts();
 
