@@ -88,14 +88,25 @@ const gfx::TFont32& TVirtualFolder::StateFont(TItemSate state) const {
 
 // ---- Adding entries -------------------------------------------------------------------------
 
-void TVirtualFolder::FillNewItem(TItemData& item, const config::TOptions& options) {
-  item.idFolder = this;
+namespace {
+
+// A new item's place in Folder and what it takes from the options and the clock. A bulk add
+// reads the clock once for all its entries.
+void FillItem(TVirtualFolder& folder, TItemData& item, const config::TOptions& options,
+              config::TDateTime now) {
+  item.idFolder = &folder;
   TFileData& data = item.ID_FILE_DATA;
   if (data.FD_NAME.empty()) data.FD_NAME = data.FD_EXT.Text();
   if (data.FD_EXT == ".folder") item.ID_MENU = TSharedText("FOLDER");
-  item.ID_Recent = IsRecent(data.FD_TIME_CREATE, ItemClockNow(), options.Browsing.RCITValue);
+  item.ID_Recent = IsRecent(data.FD_TIME_CREATE, now, options.Browsing.RCITValue);
   item.ID_VISIBLE = !HiddenByOptions(data, options);
   item.CreateCaption();
+}
+
+}  // namespace
+
+void TVirtualFolder::FillNewItem(TItemData& item, const config::TOptions& options) {
+  FillItem(*this, item, options, ItemClockNow());
 }
 
 TItemData* TVirtualFolder::Item_Add(TFileData&& data, bool pointer) {
@@ -129,6 +140,7 @@ void TVirtualFolder::AddEntries(std::vector<TListedEntry>&& entries) {
   NV_ASSERT_UI_THREAD();
   if (entries.empty()) return;
   const auto options = config::Options();
+  const config::TDateTime now = ItemClockNow();
   ++FBulk;
   TItemList added;
   added.reserve(entries.size());
@@ -136,7 +148,7 @@ void TVirtualFolder::AddEntries(std::vector<TListedEntry>&& entries) {
   for (TListedEntry& entry : entries) {
     std::unique_ptr<TItemData> item = MakeItem(ItemClassOf(entry.Data));
     item->ID_FILE_DATA = std::move(entry.Data);
-    FillNewItem(*item, *options);
+    FillItem(*this, *item, *options, now);
     item->idHasPointer = true;
     item->idPointer = int32_t(vfPointers.size());
     vfPointers.push_back({item.get()});
