@@ -97,7 +97,8 @@ void FillItem(TVirtualFolder& folder, TItemData& item, const config::TOptions& o
   item.idFolder = &folder;
   TFileData& data = item.ID_FILE_DATA;
   if (data.FD_NAME.empty()) data.FD_NAME = data.FD_EXT.Text();
-  if (data.FD_EXT == ".folder") item.ID_MENU = TSharedText("FOLDER");
+  static const TSharedText kFolderMenu("FOLDER");  // shared once, not looked up per item
+  if (data.FD_EXT == ".folder") item.ID_MENU = kFolderMenu;
   item.ID_Recent = IsRecent(data.FD_TIME_CREATE, now, options.Browsing.RCITValue);
   item.ID_VISIBLE = !HiddenByOptions(data, options);
   item.CreateCaption();
