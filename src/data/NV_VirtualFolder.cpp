@@ -19,7 +19,11 @@ namespace data {
 
 namespace {
 
-bool IsGroup(const TItemData* item) { return item->ClassIs<TGroupData>(); }
+// An item placed in a group is never a header, so only the few without one need the class
+// check (it compares class names, too dear once per entry of a filter or a walk).
+bool IsGroup(const TItemData* item) {
+  return item->idGroupData == nullptr && item->ClassIs<TGroupData>();
+}
 
 bool HiddenByOptions(const TFileData& data, const config::TOptions& options) {
   return (data.FD_HIDDEN && options.Browsing.HideHidden) ||
