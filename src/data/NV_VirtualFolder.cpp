@@ -492,7 +492,14 @@ void TVirtualFolder::Items_Resort() {
 }
 
 void TVirtualFolder::UpdatePointers() {
+  // Sized exactly: a bulk add reserves for its entries, and the group headers that follow would
+  // otherwise double the room of a large folder's list.
+  size_t needed = vfGroups.size();
+  for (const auto& group : vfGroups) needed += size_t(group->SubItem_Count());
+  for (const auto& item : FUngrouped) needed += item->idHasPointer ? 1 : 0;
+  if (vfPointers.capacity() > needed + needed / 4) std::vector<TItemPointer>().swap(vfPointers);
   vfPointers.clear();
+  vfPointers.reserve(needed);
   // The sort keys move with their entries.
   std::vector<std::string> keys;
   keys.reserve(FSortKeys.size());
