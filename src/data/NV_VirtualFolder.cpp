@@ -149,7 +149,11 @@ void TVirtualFolder::AddEntries(std::vector<TListedEntry>&& entries) {
   ++FBulk;
   TItemList added;
   added.reserve(entries.size());
-  vfPointers.reserve(vfPointers.size() + entries.size());
+  // Room for the entries and the group headers grouping them is likely to make: a header past
+  // the reserve would move every key made so far.
+  constexpr size_t kHeaderRoom = 64;
+  vfPointers.reserve(vfPointers.size() + entries.size() + kHeaderRoom);
+  FSortKeys.reserve(FSortKeys.size() + entries.size() + kHeaderRoom);
   for (TListedEntry& entry : entries) {
     std::unique_ptr<TItemData> item = MakeItem(ItemClassOf(entry.Data));
     item->ID_FILE_DATA = std::move(entry.Data);
@@ -492,8 +496,8 @@ void TVirtualFolder::Items_Resort() {
 }
 
 void TVirtualFolder::UpdatePointers() {
-  // Sized exactly: a bulk add reserves for its entries, and the group headers that follow would
-  // otherwise double the room of a large folder's list.
+  // Sized to what it will hold: a list that grew past its reserve (more group headers than a
+  // bulk add made room for) or lost entries would otherwise keep up to twice the room.
   size_t needed = vfGroups.size();
   for (const auto& group : vfGroups) needed += size_t(group->SubItem_Count());
   for (const auto& item : FUngrouped) needed += item->idHasPointer ? 1 : 0;
