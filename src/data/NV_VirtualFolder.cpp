@@ -19,7 +19,11 @@ namespace data {
 
 namespace {
 
-bool IsGroup(const TItemData* item) { return item->ClassIs<TGroupData>(); }
+// An item placed in a group is never a header, so only the few without one need the class
+// check (it compares class names, too dear once per entry of a filter or a walk).
+bool IsGroup(const TItemData* item) {
+  return item->idGroupData == nullptr && item->ClassIs<TGroupData>();
+}
 
 bool HiddenByOptions(const TFileData& data, const config::TOptions& options) {
   return (data.FD_HIDDEN && options.Browsing.HideHidden) ||
@@ -88,14 +92,26 @@ const gfx::TFont32& TVirtualFolder::StateFont(TItemSate state) const {
 
 // ---- Adding entries -------------------------------------------------------------------------
 
-void TVirtualFolder::FillNewItem(TItemData& item, const config::TOptions& options) {
-  item.idFolder = this;
+namespace {
+
+// A new item's place in Folder and what it takes from the options and the clock. A bulk add
+// reads the clock once for all its entries.
+void FillItem(TVirtualFolder& folder, TItemData& item, const config::TOptions& options,
+              config::TDateTime now) {
+  item.idFolder = &folder;
   TFileData& data = item.ID_FILE_DATA;
   if (data.FD_NAME.empty()) data.FD_NAME = data.FD_EXT.Text();
-  if (data.FD_EXT == ".folder") item.ID_MENU = TSharedText("FOLDER");
-  item.ID_Recent = IsRecent(data.FD_TIME_CREATE, ItemClockNow(), options.Browsing.RCITValue);
+  static const TSharedText kFolderMenu("FOLDER");  // shared once, not looked up per item
+  if (data.FD_EXT == ".folder") item.ID_MENU = kFolderMenu;
+  item.ID_Recent = IsRecent(data.FD_TIME_CREATE, now, options.Browsing.RCITValue);
   item.ID_VISIBLE = !HiddenByOptions(data, options);
   item.CreateCaption();
+}
+
+}  // namespace
+
+void TVirtualFolder::FillNewItem(TItemData& item, const config::TOptions& options) {
+  FillItem(*this, item, options, ItemClockNow());
 }
 
 TItemData* TVirtualFolder::Item_Add(TFileData&& data, bool pointer) {
@@ -129,14 +145,19 @@ void TVirtualFolder::AddEntries(std::vector<TListedEntry>&& entries) {
   NV_ASSERT_UI_THREAD();
   if (entries.empty()) return;
   const auto options = config::Options();
+  const config::TDateTime now = ItemClockNow();
   ++FBulk;
   TItemList added;
   added.reserve(entries.size());
-  vfPointers.reserve(vfPointers.size() + entries.size());
+  // Room for the entries and the group headers grouping them is likely to make: a header past
+  // the reserve would move every key made so far.
+  constexpr size_t kHeaderRoom = 64;
+  vfPointers.reserve(vfPointers.size() + entries.size() + kHeaderRoom);
+  FSortKeys.reserve(FSortKeys.size() + entries.size() + kHeaderRoom);
   for (TListedEntry& entry : entries) {
     std::unique_ptr<TItemData> item = MakeItem(ItemClassOf(entry.Data));
     item->ID_FILE_DATA = std::move(entry.Data);
-    FillNewItem(*item, *options);
+    FillItem(*this, *item, *options, now);
     item->idHasPointer = true;
     item->idPointer = int32_t(vfPointers.size());
     vfPointers.push_back({item.get()});
@@ -475,7 +496,14 @@ void TVirtualFolder::Items_Resort() {
 }
 
 void TVirtualFolder::UpdatePointers() {
+  // Sized to what it will hold: a list that grew past its reserve (more group headers than a
+  // bulk add made room for) or lost entries would otherwise keep up to twice the room.
+  size_t needed = vfGroups.size();
+  for (const auto& group : vfGroups) needed += size_t(group->SubItem_Count());
+  for (const auto& item : FUngrouped) needed += item->idHasPointer ? 1 : 0;
+  if (vfPointers.capacity() > needed + needed / 4) std::vector<TItemPointer>().swap(vfPointers);
   vfPointers.clear();
+  vfPointers.reserve(needed);
   // The sort keys move with their entries.
   std::vector<std::string> keys;
   keys.reserve(FSortKeys.size());
