@@ -23,7 +23,7 @@ class TTile : public TSmartCtrl {
     SC_POS = {x, y};
     SC_WIDTH = w;
     SC_HEIGHT = h;
-    SC_SKIN = skin;
+    Parts().SC_SKIN = skin;
   }
   int Heard = 0;
   void On_Notify(const ctrl::TEventObject& event) override {

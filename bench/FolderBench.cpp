@@ -341,6 +341,7 @@ TMemoryFigures MeasureMemory() {
     const size_t before = HeapInUse();
     std::vector<data::TListedEntry> entries = listing;
     std::unique_ptr<data::TVirtualFolder> folder = BuildFolder(std::move(entries));
+    folder->DropSortKeys();  // the listing is complete, as its finish step says
     // What stays of the entries handed over is their vector's own block: their texts moved
     // into the model or went with it.
     const size_t leftover = entries.capacity() * sizeof(data::TListedEntry);

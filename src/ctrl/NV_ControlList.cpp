@@ -26,7 +26,7 @@ TSmartCtrl* TControlList::On_AddControl(std::unique_ptr<TSmartCtrl> smartCtrl) {
 
 TSmartCtrl* TControlList::On_AddControl(std::unique_ptr<TSmartCtrl> smartCtrl, int idx) {
   TSmartCtrl* added = smartCtrl.get();
-  added->scParentList = this;
+  added->Parts().scParentList = this;
   clItems.insert(clItems.begin() + std::clamp(idx, 0, Count()), std::move(smartCtrl));
   return added;
 }
@@ -91,7 +91,7 @@ std::unique_ptr<TSmartCtrl> TControlList::Extract(int idx) {
   if (idx < 0 || idx >= Count()) return nullptr;
   std::unique_ptr<TSmartCtrl> taken = std::move(clItems[idx]);
   clItems.erase(clItems.begin() + idx);
-  taken->scParentList = nullptr;
+  if (TCtrlParts* parts = taken->ExistingParts()) parts->scParentList = nullptr;
   return taken;
 }
 

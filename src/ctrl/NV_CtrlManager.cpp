@@ -552,7 +552,7 @@ std::unique_ptr<TSmartCtrl> TCtrlManager::CreateControl(TSmartCtrl* sender, std:
     DisposeControl(std::move(made));
     return nullptr;
   }
-  made->SC_PARENT = sender;
+  made->Parts().SC_PARENT = sender;
   made->SetParams(text.PS_STRING);
   return made;
 }

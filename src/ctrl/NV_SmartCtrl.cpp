@@ -49,7 +49,7 @@ bool TDispatchScope::Open() { return Dispatch().Depth > 0; }
 
 void DisposeControl(std::unique_ptr<TSmartCtrl> control) {
   if (!control) return;
-  control->scParentList = nullptr;
+  if (TCtrlParts* parts = control->ExistingParts()) parts->scParentList = nullptr;
   if (TDispatchScope::Open()) {
     control->Retire();
     Dispatch().Retired.push_back(std::move(control));
@@ -120,9 +120,8 @@ TSmartCtrl::~TSmartCtrl() {
   if (TCtrlManager* manager = Mgr()) manager->ControlDestroyed(this);
   scLife.Expire();
   // Tasks first: a theme pass must not run while what it reads goes away.
-  TaskManager.Reset();
+  if (FParts) FParts->TaskManager.Reset();
   FParts.reset();
-  Parametrs.Reset();
 }
 
 void TSmartCtrl::Retire() {
@@ -166,7 +165,7 @@ void TSmartCtrl::On_Paint(gfx::TBitmap32& SC_CANVAS) {
   if (!SC_VISIBLE) return;
   for (auto& stage : Parts().scPaintStages)
     if (stage->psEnabled) On_PaintStage(SC_CANVAS, *stage);
-  if (SC_SKIN != nullptr) SC_SKIN->DrawImage("ControlBack", SC_CANVAS, Parts().SC_RECT_MAIN.AsRect(), true);
+  if (TSkinBuffer* skin = Parts().SC_SKIN) skin->DrawImage("ControlBack", SC_CANVAS, Parts().SC_RECT_MAIN.AsRect(), true);
   for (auto& list : Lists())
     for (const Weak<TSmartCtrl>& child : list->Snapshot())
       if (TSmartCtrl* c = child.Get(); c != nullptr && c->SC_VISIBLE) Item_Paint(c, SC_CANVAS);
@@ -353,7 +352,7 @@ void TSmartCtrl::On_SetAlign(TAlignSide& value) {
   On_Arrange();
 }
 
-void TSmartCtrl::On_SetSkin(TSkinBuffer*& value) { SC_SKIN = value; }
+void TSmartCtrl::On_SetSkin(TSkinBuffer*& value) { Parts().SC_SKIN = value; }
 void TSmartCtrl::On_SetState(TCtrlState& value) { SC_STATE = value; }
 
 void TSmartCtrl::On_SetOwner(TSmartCtrl*& value) {
@@ -430,7 +429,7 @@ TSmartCtrl* TSmartCtrl::Item_DragOver(TSmartCtrl* smartCtrl, int x, int y, TDrag
 
 TSmartCtrl* TSmartCtrl::Item_Add(std::unique_ptr<TSmartCtrl> smartCtrl, TControlList& list, int idx) {
   if (!smartCtrl) return nullptr;
-  smartCtrl->SC_PARENT = this;
+  smartCtrl->Parts().SC_PARENT = this;
   return idx < 0 ? list.AddControl(std::move(smartCtrl)) : list.AddControl(std::move(smartCtrl), idx);
 }
 
@@ -453,12 +452,12 @@ void TSmartCtrl::SetParams(std::string_view params) {
   if (params.empty()) return;
   const config::TParamString text{std::string(params)};
   SC_ID = text.GetParam("ID", std::string_view(SC_ID));
-  Parametrs->SetParam("ID", std::string_view(text.GetParam("ID", std::string_view(config::RandomDigits()))), false);
+  Parts().Parametrs->SetParam("ID", std::string_view(text.GetParam("ID", std::string_view(config::RandomDigits()))), false);
   for (const char* id : {"CMD", "P1", "P2"})
-    Parametrs->SetParam(id, std::string_view(text.GetParam(id, "")), true);
+    Parts().Parametrs->SetParam(id, std::string_view(text.GetParam(id, "")), true);
   for (const char* id : {"Dialog", "Menu"}) {
-    const std::string current = Parametrs->GetParam(id, "", false);
-    Parametrs->SetParam(id, std::string_view(text.GetParam(id, std::string_view(current))), true);
+    const std::string current = Parts().Parametrs->GetParam(id, "", false);
+    Parts().Parametrs->SetParam(id, std::string_view(text.GetParam(id, std::string_view(current))), true);
   }
   SetWidth(text.GetParam("Width", SC_WIDTH));
   SetHeight(text.GetParam("Height", SC_HEIGHT));
@@ -475,7 +474,7 @@ void TSmartCtrl::SetParams(std::string_view params) {
   else if (align == "Right") SetAlign(asRight);
   else if (align == "Top") SetAlign(asTop);
   else if (align == "Bot") SetAlign(asBot);
-  Parametrs->SetParam("Align", std::string_view(align), true);
+  Parts().Parametrs->SetParam("Align", std::string_view(align), true);
   Parts().Parameters = text;
 }
 
@@ -491,7 +490,7 @@ int TSmartCtrl::GetDropIndex(int x, int y, TControlList& list, bool vertical) {
 namespace {
 
 bool InGroup(const TSmartCtrl& c, std::string_view groupID) {
-  const TCtrlParams* params = c.Parametrs.Existing();
+  const TCtrlParams* params = c.ExistingParts() != nullptr ? c.ExistingParts()->Parametrs.Existing() : nullptr;
   const TParamValue* group = params != nullptr ? params->FindParam("Ctrl.Group") : nullptr;
   return group != nullptr && group->pvString == groupID;
 }
@@ -725,7 +724,7 @@ void TSmartCtrl::Group_Hide(const std::vector<std::string>& ids) {
 }
 
 void TSmartCtrl::Group_Set(std::string_view id, bool itemVisible) {
-  Parametrs->SetParam("Ctrl.Group", id, false);
+  Parts().Parametrs->SetParam("Ctrl.Group", id, false);
   SetVisible(itemVisible);
 }
 
@@ -798,15 +797,15 @@ bool TSmartCtrl::SaveItems(const std::string& path, std::string_view section,
   file->EraseSection(section);
   for (int i = 0; i < list.Count(); ++i) {
     TSmartCtrl* c = list.Control(i);
-    if (Live(c)) file->WriteString(section, c->SC_ID, c->Parametrs->ToText());
+    if (Live(c)) file->WriteString(section, c->SC_ID, c->Parts().Parametrs->ToText());
   }
   return bool(base::WriteFileAtomically(path, file->ToBytes()));
 }
 
 void TSmartCtrl::LoadTheme() {
   NV_ASSERT_UI_THREAD();
-  if (!scThemeGeneration) scThemeGeneration = std::make_unique<tasks::TGeneration>();
-  tasks::TSmartTask& task = TaskManager->CreateTask("Ctrl.LoadTheme", false);
+  if (!Parts().scThemeGeneration) Parts().scThemeGeneration = std::make_unique<tasks::TGeneration>();
+  tasks::TSmartTask& task = Parts().TaskManager->CreateTask("Ctrl.LoadTheme", false);
   task.SetParam("Control", static_cast<void*>(this));
   // The worker fills a result of its own; the control is only read, and it cannot die during
   // the pass because its destruction stops this task first.
@@ -819,11 +818,12 @@ void TSmartCtrl::LoadTheme() {
     TDispatchScope scope;
     control.On_LoadThemeEnd(theme);
   };
-  tasks::RunThenReply(task, work, Weak<TSmartCtrl>(this), *scThemeGeneration, apply);
+  tasks::RunThenReply(task, work, Weak<TSmartCtrl>(this), *Parts().scThemeGeneration, apply);
 }
 
 void TSmartCtrl::StopTasks() {
-  if (tasks::TTaskManager* tasks = TaskManager.Existing()) tasks->StopTasks(true);
+  if (FParts)
+    if (tasks::TTaskManager* tasks = FParts->TaskManager.Existing()) tasks->StopTasks(true);
 }
 
 }  // namespace ctrl

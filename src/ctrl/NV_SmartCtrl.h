@@ -327,11 +327,6 @@ class TSmartCtrl {
   gfx::TPoint SC_POS;
   int SC_WIDTH = 50;
   int SC_HEIGHT = 50;
-  TSkinBuffer* SC_SKIN = nullptr;  // not owned; outlives the controls that use it
-  TSmartCtrl* SC_PARENT = nullptr;  // the owner of the list that holds this control
-  TControlList* scParentList = nullptr;
-  TOnFirstUse<TCtrlParams, MakeControlParams> Parametrs;  // "Menu" and "ctrl:Index" to begin with
-  TOnFirstUse<tasks::TTaskManager, MakeTaskManager> TaskManager;
   bool SC_VISIBLE = true;
   bool SC_ENABLED = true;
   bool SC_CAN_FOCUS = true;
@@ -371,7 +366,6 @@ class TSmartCtrl {
 
   TLifeToken scLife;
   mutable std::unique_ptr<TCtrlParts> FParts;
-  std::unique_ptr<tasks::TGeneration> scThemeGeneration;  // made by the first theme load
 };
 
 // The rarely used parts of a control (see TSmartCtrl::Parts).
@@ -384,6 +378,9 @@ struct TCtrlParts {
   std::vector<std::unique_ptr<TCtrlArea>> scAreaList;
   std::vector<std::unique_ptr<TPaintStage>> scPaintStages;
   std::vector<std::unique_ptr<TControlList>> SC_LIST;
+  TSkinBuffer* SC_SKIN = nullptr;    // not owned; outlives the controls that use it
+  TSmartCtrl* SC_PARENT = nullptr;   // the owner of the list that holds this control
+  TControlList* scParentList = nullptr;
   std::string SC_CLASS;
   int SC_WIDTH_MIN = 100;
   int SC_HEIGHT_MIN = 100;
@@ -405,6 +402,9 @@ struct TCtrlParts {
   config::TParamString ParamsString;
   // The manager the control was added to; without one, the program's manager.
   Weak<TCtrlManager> Manager;
+  TOnFirstUse<TCtrlParams, MakeControlParams> Parametrs;  // "Menu" and "ctrl:Index" to begin with
+  TOnFirstUse<tasks::TTaskManager, MakeTaskManager> TaskManager;
+  std::unique_ptr<tasks::TGeneration> scThemeGeneration;  // made by the first theme load
 };
 
 // Destroys a control that has left its list: at once when no input or event is being

@@ -87,7 +87,7 @@ bool TThemeResult::HasImage(std::string_view id) const {
 
 void TThemeResult::ApplyTo(TSmartCtrl& control) {
   NV_ASSERT_UI_THREAD();
-  if (TSkinBuffer* skin = control.SC_SKIN) {
+  if (TSkinBuffer* skin = control.Parts().SC_SKIN) {
     for (TImage& entry : FImages) skin->PutImage(entry.ID, std::move(entry.Image));
     for (const TFont& entry : FFonts) skin->PutFont(entry.ID, entry.Font);
   }
@@ -101,9 +101,9 @@ void TThemeResult::ApplyTo(TSmartCtrl& control) {
   }
   for (const TParam& param : FParams) {
     if (param.IsText)
-      control.Parametrs->SetParam(param.ID, std::string_view(param.Text), true);
+      control.Parts().Parametrs->SetParam(param.ID, std::string_view(param.Text), true);
     else
-      control.Parametrs->SetParam(param.ID, param.Integer, true);
+      control.Parts().Parametrs->SetParam(param.ID, param.Integer, true);
   }
 }
 

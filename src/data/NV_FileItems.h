@@ -60,6 +60,7 @@ class TFolderItem : public TItemData {
   void On_MouseDouble(TFolderHost* holder, TMouseButton button, TShiftState shift, int x,
                       int y) override;
   void CreateCaption() override;  // the whole name
+  std::string_view ID_MENU() const override { return "FOLDER"; }
   std::string GetGroupID(TGroupMode groupMode) const override;
   void OpenInTab() override;
 };

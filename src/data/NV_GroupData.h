@@ -23,6 +23,7 @@ class TGroupData : public TItemData {
   // The localised caption of section "Groups", key gdID, with gdID itself as the default.
   void CreateCaption() override;
   std::string_view ID_CAPTION() const override { return gdCaption; }
+  std::string_view ID_GROUP() const override { return gdID; }
   // Lays the items out in rows below the header, wrapping at the right edge of the item area.
   void SubItems_Arrange() override;
 

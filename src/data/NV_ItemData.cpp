@@ -98,18 +98,8 @@ std::string FoldForFilter(std::string_view text) { return platform::FoldForSearc
 
 // ---- Creation and destruction --------------------------------------------------------------
 
-namespace {
 
-// Shared once: making a shared text looks it up under the pool's lock, too dear once per item
-// of a large folder.
-const TSharedText& DefaultGroupText() {
-  static const TSharedText text("<default>");
-  return text;
-}
-
-}  // namespace
-
-TItemData::TItemData() : ID_GROUP(DefaultGroupText()) {}
+TItemData::TItemData() = default;
 
 TItemData::~TItemData() {
   if (idFolder != nullptr) idFolder->ItemGone(*this);

@@ -93,6 +93,10 @@ class TItemData : public ctrl::TSmartCtrl {
   virtual void OpenInExplorer();
   // The text drawn on the tile ("Item :)" until a caption is made).
   virtual std::string_view ID_CAPTION() const;
+  // The group identifier text: a group header's own identifier, "<default>" for an item.
+  virtual std::string_view ID_GROUP() const { return "<default>"; }
+  // The key a context menu is built from; empty for most items, whose extension serves.
+  virtual std::string_view ID_MENU() const { return {}; }
 
   // ---- Icons --------------------------------------------------------------------------------
   // The icon handle DataID, made (with its claim on the source SourceID) when missing. True
@@ -148,8 +152,6 @@ class TItemData : public ctrl::TSmartCtrl {
 
   // ---- Fields -----------------------------------------------------------------------------
   TFileData ID_FILE_DATA;
-  TSharedText ID_GROUP{"<default>"};
-  TSharedText ID_MENU;
   int ID_WIDTH = 180;
   int ID_HEIGHT = 48;
   TItemSate ID_STATE = isNormal;

@@ -101,8 +101,6 @@ void FillItem(TVirtualFolder& folder, TItemData& item, const config::TOptions& o
   item.idFolder = &folder;
   TFileData& data = item.ID_FILE_DATA;
   if (data.FD_NAME.empty()) data.FD_NAME = data.FD_EXT.Text();
-  static const TSharedText kFolderMenu("FOLDER");  // shared once, not looked up per item
-  if (data.FD_EXT == ".folder") item.ID_MENU = kFolderMenu;
   item.ID_Recent = IsRecent(data.FD_TIME_CREATE, now, options.Browsing.RCITValue);
   item.ID_VISIBLE = !HiddenByOptions(data, options);
   item.CreateCaption();
@@ -125,7 +123,7 @@ TItemData* TVirtualFolder::Item_Add(TFileData&& data, bool pointer) {
     item->idHasPointer = true;
     item->idPointer = int32_t(vfPointers.size());
     vfPointers.push_back({item.get()});
-    FSortKeys.emplace_back();  // made when it is first sorted
+    if (FKeyed) FSortKeys.emplace_back();  // made when it is first sorted
     FFoldedValid = false;
   }
   if (!FNameIndex.empty()) FNameIndex.emplace(item->ID_FILE_DATA.FD_NAME, item.get());
@@ -153,6 +151,11 @@ void TVirtualFolder::AddEntries(std::vector<TListedEntry>&& entries) {
   // the reserve would move every key made so far.
   constexpr size_t kHeaderRoom = 64;
   vfPointers.reserve(vfPointers.size() + entries.size() + kHeaderRoom);
+  // A listing keeps its keys while its batches come in (see DropSortKeys).
+  if (!FKeyed) {
+    FSortKeys.assign(vfPointers.size(), std::string());
+    FKeyed = true;
+  }
   FSortKeys.reserve(FSortKeys.size() + entries.size() + kHeaderRoom);
   for (TListedEntry& entry : entries) {
     std::unique_ptr<TItemData> item = MakeItem(ItemClassOf(entry.Data));
@@ -181,13 +184,12 @@ TGroupData* TVirtualFolder::GroupFor(const std::string& groupID) {
 TGroupData* TVirtualFolder::Group_Add(const std::string& groupID) {
   auto group = ctrl::TSmartCtrl::Create<TGroupData>();
   group->gdID = groupID;
-  group->ID_GROUP = TSharedText(groupID);
   group->idFolder = this;
   group->CreateCaption();
   group->idHasPointer = true;
   group->idPointer = int32_t(vfPointers.size());
   vfPointers.push_back({group.get()});
-  FSortKeys.emplace_back();
+  if (FKeyed) FSortKeys.emplace_back();
   FFoldedValid = false;
   group->ID_VISIBLE = true;
   TGroupData* made = group.get();
@@ -340,7 +342,7 @@ void TVirtualFolder::Clear() {
   FDrawn.clear();
   FNameIndex.clear();
   vfPointers.clear();
-  FSortKeys.clear();
+  DropSortKeys();
   FFolded.clear();
   FFoldedValid = false;
   FRows.clear();
@@ -495,6 +497,11 @@ void TVirtualFolder::Items_Resort() {
   Arrange();
 }
 
+void TVirtualFolder::DropSortKeys() {
+  std::vector<std::string>().swap(FSortKeys);
+  FKeyed = false;
+}
+
 void TVirtualFolder::UpdatePointers() {
   // Sized to what it will hold: a list that grew past its reserve (more group headers than a
   // bulk add made room for) or lost entries would otherwise keep up to twice the room.
@@ -506,11 +513,12 @@ void TVirtualFolder::UpdatePointers() {
   vfPointers.reserve(needed);
   // The sort keys move with their entries.
   std::vector<std::string> keys;
-  keys.reserve(FSortKeys.size());
+  if (FKeyed) keys.reserve(needed);
   auto place = [&](TItemData& item) {
     const size_t old = size_t(item.idPointer);
-    keys.push_back(item.idHasPointer && item.idPointer >= 0 && old < FSortKeys.size() ? std::move(FSortKeys[old])
-                                                                                       : std::string());
+    if (FKeyed)
+      keys.push_back(item.idHasPointer && item.idPointer >= 0 && old < FSortKeys.size() ? std::move(FSortKeys[old])
+                                                                                        : std::string());
     item.idHasPointer = true;
     item.idPointer = int32_t(vfPointers.size());
     vfPointers.push_back({&item});
@@ -643,7 +651,7 @@ void TVirtualFolder::BuildMenu(std::vector<std::string>& keys) const {
   for (const TItemPointer& entry : vfPointers) {
     const TItemData* item = entry.ItemData;
     if (IsGroup(item) || !item->Selected()) continue;
-    const std::string& key = item->ID_MENU.empty() ? item->ID_FILE_DATA.FD_EXT.Text() : item->ID_MENU.Text();
+    const std::string key(item->ID_MENU().empty() ? std::string_view(item->ID_FILE_DATA.FD_EXT.Text()) : item->ID_MENU());
     if (std::find(keys.begin(), keys.end(), key) == keys.end()) keys.push_back(key);
   }
 }
@@ -847,7 +855,8 @@ bool TVirtualFolder::IsConsistent(std::string* why) const {
     }
   }
   if (place != vfPointers.size()) return fail("the flat list holds entries of no group");
-  if (FSortKeys.size() != vfPointers.size()) return fail("the sort keys do not match the flat list");
+  if (FKeyed ? FSortKeys.size() != vfPointers.size() : !FSortKeys.empty())
+    return fail("the sort keys do not match the flat list");
   if (selected != vfSelCount) return fail("the selection count is " + std::to_string(vfSelCount) + ", a recount gives " + std::to_string(selected));
   if (selectedSize != vfSelectedSize) return fail("the selection size differs from a recount");
   return true;

@@ -126,6 +126,10 @@ class TVirtualFolder {
   int Count(bool pointers) const { return int(pointers ? vfPointers.size() : vfGroups.size()); }
   // Removes every item and group.
   void Clear();
+  // Lets the names' sort keys go: a finished listing calls it, since its keys cost more memory
+  // than its items' names. Until then every batch sorts with the keys the listing made; after
+  // it, a new sort makes the keys it needs for that sort only.
+  void DropSortKeys();
 
   // ---- Mouse and selection ------------------------------------------------------------------
   // The item under the mouse where the control manager last saw it.
@@ -254,6 +258,7 @@ class TVirtualFolder {
   // The names' sort keys by flat-list place ("" for groups and for names not keyed yet): made
   // by the listing worker, or here on the first sort, and moved along when the list is rebuilt.
   std::vector<std::string> FSortKeys;
+  bool FKeyed = false;  // FSortKeys runs beside the flat list
   std::unordered_map<std::string, TItemData*> FNameIndex;  // made on the first look-up by path
   std::vector<std::string> FFolded;  // folded names by flat-list place, for the quick filter
   bool FFoldedValid = false;

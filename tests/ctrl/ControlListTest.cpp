@@ -41,7 +41,7 @@ TEST(ControlList, MoveControlIndexRule) {
     for (const char* id : {"a", "b", "c", "d", "e"}) list.AddControl(Named(id));
     list.MoveControl(c.from, c.to);
     EXPECT_EQ(Order(list), c.expected) << c.from << " -> " << c.to;
-    EXPECT_EQ(list.Control(0)->scParentList, &list);
+    EXPECT_EQ(list.Control(0)->Parts().scParentList, &list);
   }
   TControlList list;
   for (const char* id : {"a", "b", "c"}) list.AddControl(Named(id));

@@ -286,7 +286,7 @@ TEST_F(CtrlManagerTest, AddControlWithAUsedIdentifierDestroysTheNewControl) {
   EXPECT_EQ(manager.AddControl("QuickBar", std::move(second)), nullptr);
   EXPECT_FALSE(handle.Live());
   EXPECT_EQ(manager.GetControlData("QuickBar"), first);
-  EXPECT_EQ(first->scParentList, manager.CM_LIST.get());
+  EXPECT_EQ(first->Parts().scParentList, manager.CM_LIST.get());
 }
 
 // A window whose close button removes the window from inside the button's own handler.
@@ -403,7 +403,7 @@ TEST_F(CtrlManagerTest, CreateControlGoesThroughTheFactory) {
   EXPECT_EQ(static_cast<TProbe*>(made)->Name(), "filter");
   EXPECT_EQ(made->SC_ID, "F");
   EXPECT_EQ(made->SC_WIDTH, 80);
-  EXPECT_EQ(made->SC_PARENT, bar);
+  EXPECT_EQ(made->Parts().SC_PARENT, bar);
   EXPECT_EQ(manager.CreateControl(bar, "ID(F), CMD(Item.Copy)", items), nullptr);  // taken
   EXPECT_EQ(manager.CreateControl(bar, "CMD(Unknown)", items), nullptr);
   TSmartCtrl* button = manager.CreateControl(bar, "CMD(Item.Copy)", items, 0);

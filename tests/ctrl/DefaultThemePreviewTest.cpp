@@ -93,7 +93,7 @@ class TBubble : public TSmartCtrl {
   NV_CTRL_CLASS(TBubble, TSmartCtrl)
  public:
   explicit TBubble(TSkinBuffer* skin) {
-    SC_SKIN = skin;
+    Parts().SC_SKIN = skin;
     SC_POS = {20, 10};
     SC_WIDTH = 120;
     SC_HEIGHT = 40;

@@ -30,13 +30,13 @@ TEST(SmartCtrl, ConstructionRunsHooksWhileLoadingAndNamesTheControl) {
   ASSERT_EQ(probe->SC_ID.size(), 5u + 6u);
   EXPECT_EQ(probe->SC_ID.substr(0, 6), "TProbe");
   // The rarely used parts wait for their first use, and then hold their first values.
-  EXPECT_EQ(probe->Parametrs.Existing(), nullptr);
-  EXPECT_EQ(probe->TaskManager.Existing(), nullptr);
+  EXPECT_EQ(probe->Parts().Parametrs.Existing(), nullptr);
+  EXPECT_EQ(probe->Parts().TaskManager.Existing(), nullptr);
   TSmartCtrl* child = AddProbe(*probe, nullptr, "c", 0, 0, 10, 10);
   probe->Group_Show("None");  // looking for group members makes no parameters
-  EXPECT_EQ(child->Parametrs.Existing(), nullptr);
-  EXPECT_EQ(probe->Parametrs->GetParam("ctrl:Index", 0, false), -1);
-  EXPECT_NE(probe->Parametrs->FindParam("Menu"), nullptr);
+  EXPECT_EQ(child->Parts().Parametrs.Existing(), nullptr);
+  EXPECT_EQ(probe->Parts().Parametrs->GetParam("ctrl:Index", 0, false), -1);
+  EXPECT_NE(probe->Parts().Parametrs->FindParam("Menu"), nullptr);
   EXPECT_EQ(probe->Parts().SC_RECT_MAIN.Right(), 50);
 }
 
@@ -160,11 +160,11 @@ TEST(SmartCtrl, SetParamsAlignmentAndSizes) {
   EXPECT_EQ(probe->Parts().SC_RECT_MAIN.Width(), 24);
   EXPECT_EQ(probe->SC_FIT_MODE, fmBoth);
   // The identifier is not saved; command, menu and alignment are.
-  const std::string saved = probe->Parametrs->ToText();
+  const std::string saved = probe->Parts().Parametrs->ToText();
   for (const char* item : {"CMD(Item.Copy)", "Menu(M1)", "Align(Left)"})
     EXPECT_NE(saved.find(item), std::string::npos) << saved;
   EXPECT_EQ(saved.find("ID("), std::string::npos) << saved;
-  EXPECT_EQ(probe->Parametrs->GetParam("ID", "", false), "Copy");
+  EXPECT_EQ(probe->Parts().Parametrs->GetParam("ID", "", false), "Copy");
 
   const std::string before = probe->SC_ID;
   probe->SetParams("");
@@ -222,7 +222,7 @@ TEST(SmartCtrl, KeyStatusTracksButtons) {
 // A control whose theme load fills its result on the worker and records where each half ran.
 class TThemeProbe : public TSmartCtrl {
  public:
-  explicit TThemeProbe(TSkinBuffer* skin) { SC_SKIN = skin; }
+  explicit TThemeProbe(TSkinBuffer* skin) { Parts().SC_SKIN = skin; }
   std::thread::id Ui = std::this_thread::get_id();
   std::atomic<bool> LoadedOnWorker{false};
   std::atomic<int> Loads{0};
@@ -247,7 +247,7 @@ class TThemeProbe : public TSmartCtrl {
     EXPECT_EQ(Parts().SC_OFFSET_LEFT, 0);  // nothing of the result reached the control before
     TSmartCtrl::On_LoadThemeEnd(theme);
     ++Ends;
-    EndedWithSize = SC_SKIN->Font("Caption").Size;
+    EndedWithSize = Parts().SC_SKIN->Font("Caption").Size;
   }
 };
 
@@ -264,7 +264,7 @@ TEST(SmartCtrlThread, ThemeIsBuiltOnTheWorkerAndPublishedOnTheInterfaceThread) {
   EXPECT_EQ(c->Parts().SC_OFFSET_BOTTOM, 6);
   EXPECT_EQ(c->Parts().SC_RECT.Left(), 103);  // arranged with the insets
   EXPECT_EQ(c->Parts().SC_RECT.Bottom(), 50 + c->SC_HEIGHT - 6);
-  EXPECT_EQ(c->Parametrs->GetParam("TextRect.Right", 0, true), 30);  // a persistent value
+  EXPECT_EQ(c->Parts().Parametrs->GetParam("TextRect.Right", 0, true), 30);  // a persistent value
   gfx::TBitmap32 canvas(200, 200);
   canvas.Clear(gfx::clWhite32);
   c->On_Paint(canvas);
