@@ -11,8 +11,10 @@ namespace data {
 
 void TVirtualFolder::Arrange() {
   NV_ASSERT_UI_THREAD();
+  FRows.clear();
+  FTallestRow = 0;
+  FRowsSorted = true;
   if (vfGroups.empty() || vfHolder == nullptr) {
-    FRows.clear();
     CalcScroll();
     return;
   }
@@ -36,37 +38,41 @@ void TVirtualFolder::Arrange() {
     } else {
       group.SC_POS = {area.Left, area.Top - vfScrollPos};
     }
+    if (group.ID_VISIBLE) NoteLaidOut(group);
     group.gdHeight = 0;
-    group.SubItems_Arrange();
+    if (group.gdCollapsed) {
+      group.SubItems_Arrange();  // notes each tile it places
+    } else if (group.ID_VISIBLE) {
+      // A group that keeps its items where they were still shows them there.
+      if (const TItemList* items = group.ExistingSubItems())
+        for (const auto& item : *items)
+          if (item->ID_VISIBLE) NoteLaidOut(*item);
+    }
     if (group.gdHeight == 0) group.gdHeight = group.ID_HEIGHT;
     if (group.ID_VISIBLE) prev = &group;
   }
-  BuildRows();
+  // Rows come in display order, unless a group kept its items where they were.
+  if (!FRowsSorted)
+    std::stable_sort(FRows.begin(), FRows.end(), [](const TLayoutRow& a, const TLayoutRow& b) { return a.Top < b.Top; });
   CalcScroll();
 }
 
-void TVirtualFolder::BuildRows() {
-  FRows.clear();
-  FTallestRow = 0;
-  bool sorted = true;
-  for (int i = 0; i < int(vfPointers.size()); ++i) {
-    const TItemData* item = vfPointers[size_t(i)].ItemData;
-    const TGroupData* group = item->idGroupData;
-    if (!item->ID_VISIBLE || (group != nullptr && !group->ID_VISIBLE)) continue;
-    const int top = item->SC_POS.Y;
-    const int bottom = top + item->ID_HEIGHT;
-    if (!FRows.empty() && FRows.back().Top == top) {
-      FRows.back().Last = i;
-      FRows.back().Bottom = std::max(FRows.back().Bottom, bottom);
-    } else {
-      if (!FRows.empty() && top < FRows.back().Top) sorted = false;
-      FRows.push_back({top, bottom, i, i});
-    }
+void TVirtualFolder::NoteLaidOut(const TItemData& item) {
+  const TGroupData* group = item.idGroupData;
+  if (group != nullptr && !group->ID_VISIBLE) return;  // placed, but neither painted nor hit
+  const int top = item.SC_POS.Y;
+  const int bottom = top + item.ID_HEIGHT;
+  const int place = item.idPointer;
+  if (!FRows.empty() && FRows.back().Top == top) {
+    TLayoutRow& row = FRows.back();
+    row.First = std::min(row.First, place);
+    row.Last = std::max(row.Last, place);
+    row.Bottom = std::max(row.Bottom, bottom);
+  } else {
+    if (!FRows.empty() && top < FRows.back().Top) FRowsSorted = false;
+    FRows.push_back({top, bottom, place, place});
   }
-  // A group that keeps its items where they were (not laid out) may leave rows out of order.
-  if (!sorted)
-    std::stable_sort(FRows.begin(), FRows.end(), [](const TLayoutRow& a, const TLayoutRow& b) { return a.Top < b.Top; });
-  for (const TLayoutRow& row : FRows) FTallestRow = std::max(FTallestRow, row.Bottom - row.Top);
+  FTallestRow = std::max(FTallestRow, FRows.back().Bottom - FRows.back().Top);
 }
 
 void TVirtualFolder::RowsBetween(int top, int bottom, int& first, int& last) const {

@@ -73,6 +73,7 @@ void TGroupData::SubItems_Arrange() {
       rowMax = std::max(rowMax, item.ID_HEIGHT);
     }
     item.UpdateSize();
+    if (idFolder != nullptr) idFolder->NoteLaidOut(item);
     gdHeight = item.SC_POS.Y + rowMax - SC_POS.Y;
     if (wrapped) rowMax = 0;
     prev = &item;

@@ -433,7 +433,10 @@ void TItemData::ReleaseViewParts() {
 
 // ---- Sub-items --------------------------------------------------------------------------------
 
-TItemData::TItemList& TItemData::SubItems() { return ItemParts().SubItems; }
+TItemData::TItemList& TItemData::SubItems() {
+  if (idFolder != nullptr && !ClassIs<TGroupData>()) idFolder->FilterStale();
+  return ItemParts().SubItems;
+}
 
 const TItemData::TItemList* TItemData::ExistingSubItems() const {
   return FItemParts != nullptr ? &FItemParts->SubItems : nullptr;

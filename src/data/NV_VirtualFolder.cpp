@@ -546,38 +546,56 @@ void TVirtualFolder::UpdateVisible() {
   }
 }
 
-const std::vector<std::string>& TVirtualFolder::FoldedNames() {
-  if (!FFoldedValid) {
-    FFolded.resize(vfPointers.size());
-    for (size_t i = 0; i < vfPointers.size(); ++i)
-      FFolded[i] = FoldForFilter(vfPointers[i].ItemData->ID_FILE_DATA.FD_NAME);
-    FFoldedValid = true;
+void TVirtualFolder::PrepareFilter(const std::shared_ptr<const config::TOptions>& held) {
+  if (FFoldedValid && FFilterOptions == held) return;
+  const config::TOptions& options = *held;
+  // Names are folded once, and what the filter asks of each entry besides its name is kept
+  // beside it, so a keystroke reads the items only to change what it shows.
+  FFolded.resize(vfPointers.size());
+  FFilterKinds.resize(vfPointers.size());
+  for (size_t i = 0; i < vfPointers.size(); ++i) {
+    TItemData* item = vfPointers[i].ItemData;
+    uint8_t kind = 0;
+    if (IsGroup(item)) {
+      kind = kFilterGroup;
+    } else {
+      if (HiddenByOptions(item->ID_FILE_DATA, options)) kind |= kFilterHidden;
+      if (item->SubItem_Count() > 0) kind |= kFilterSubItems;
+    }
+    FFilterKinds[i] = kind;
+    FFolded[i] = (kind & kFilterGroup) ? std::string() : FoldForFilter(item->ID_FILE_DATA.FD_NAME);
   }
-  return FFolded;
+  FFoldedValid = true;
+  FFilterOptions = held;  // held, so another snapshot can not come at the same address
 }
 
 void TVirtualFolder::QuickFilter(std::string_view text) {
   if (vfPointers.empty()) return;
-  const auto options = config::Options();
+  PrepareFilter(config::Options());
   const std::string folded = FoldForFilter(text);
-  // Names are folded once, on the first keystroke, and kept while the list stays as it is.
-  const std::vector<std::string>& names = FoldedNames();
-  ++FBulk;
+  const std::string_view pattern(folded);
   TGroupData* group = nullptr;
+  bool groupShows = false;
+  auto closeGroup = [&] {
+    if (group != nullptr) group->ID_VISIBLE = groupShows;
+  };
+  ++FBulk;
   for (size_t i = 0; i < vfPointers.size(); ++i) {
-    TItemData* item = vfPointers[i].ItemData;
-    if (IsGroup(item)) {
-      group = static_cast<TGroupData*>(item);
-      group->ID_VISIBLE = false;
+    const uint8_t kind = FFilterKinds[i];
+    if (kind & kFilterGroup) {
+      closeGroup();
+      group = static_cast<TGroupData*>(vfPointers[i].ItemData);
+      groupShows = false;
       continue;
     }
-    if (HiddenByOptions(item->ID_FILE_DATA, *options)) continue;
-    bool visible = item->SubitemFilter(text);
-    if (!visible) visible = folded.empty() || names[i].find(folded) != std::string::npos;
-    item->ID_VISIBLE = visible;
-    if (visible && item->idGroupData != nullptr) item->idGroupData->ID_VISIBLE = true;
+    if (kind & kFilterHidden) continue;  // hidden stays hidden, whatever the text
+    TItemData* item = vfPointers[i].ItemData;
+    bool visible = (kind & kFilterSubItems) != 0 && item->SubitemFilter(text);
+    if (!visible) visible = pattern.empty() || std::string_view(FFolded[i]).find(pattern) != std::string_view::npos;
+    if (item->ID_VISIBLE != visible) item->ID_VISIBLE = visible;
+    groupShows = groupShows || visible;
   }
-  (void)group;
+  closeGroup();
   --FBulk;
   vfScrollPos = 0;
   Arrange();

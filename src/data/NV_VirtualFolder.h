@@ -193,6 +193,10 @@ class TVirtualFolder {
   void ItemRenamed(TItemData& item, const std::string& oldName);
   void NoteOnScreen(TItemData& item);
   void ItemGone(const TItemData& item);
+  // Something the quick filter keeps about the entries changed (an item got sub-items).
+  void FilterStale() { FFoldedValid = false; }
+  // Layout places Item where it is now: it joins the rows painting and hit tests look at.
+  void NoteLaidOut(const TItemData& item);
   const gfx::TFont32& StateFont(TItemSate state) const;
 
   // The whole model agrees with itself: every item in exactly one group and once in the flat
@@ -242,13 +246,12 @@ class TVirtualFolder {
   TGroupData* GroupFor(const std::string& groupID);
   void RemoveEmptyGroups();
   void SortGroups();
-  void BuildRows();
   void WheelStep();
   void ForgetItem(const TItemData& item);
   void TakeOutOfGroup(TItemData& item, std::unique_ptr<TItemData>* owned);
   void FillNewItem(TItemData& item, const config::TOptions& options);
   void ClearNameIndex() { FNameIndex.clear(); }
-  const std::vector<std::string>& FoldedNames();
+  void PrepareFilter(const std::shared_ptr<const config::TOptions>& options);
 
   ctrl::TLifeToken FLife;
   std::mutex FLock;  // reserved for subclasses; the model itself belongs to the interface thread
@@ -260,10 +263,16 @@ class TVirtualFolder {
   std::vector<std::string> FSortKeys;
   bool FKeyed = false;  // FSortKeys runs beside the flat list
   std::unordered_map<std::string, TItemData*> FNameIndex;  // made on the first look-up by path
-  std::vector<std::string> FFolded;  // folded names by flat-list place, for the quick filter
+  // The quick filter's view of the flat list, by place: the folded names and what else the
+  // filter asks of each entry. Made on the first keystroke, kept while the list stays as it is.
+  static constexpr uint8_t kFilterGroup = 1, kFilterHidden = 2, kFilterSubItems = 4;
+  std::vector<std::string> FFolded;
+  std::vector<uint8_t> FFilterKinds;
   bool FFoldedValid = false;
+  std::shared_ptr<const config::TOptions> FFilterOptions;  // the options the kinds were made under
   std::vector<TLayoutRow> FRows;
   int FTallestRow = 0;
+  bool FRowsSorted = true;
   std::unordered_set<TItemData*> FOnScreen;  // tiles holding view parts
   std::unordered_set<TItemData*> FDrawn;     // tiles drawn in the paint under way
   bool FPainting = false;
