@@ -53,8 +53,11 @@ void TGroupData::SubItems_Arrange() {
   const int rightEdge = (area.Right - area.Left) - kRightMargin;
   int rowMax = 0;
   const TItemData* prev = nullptr;
-  for (const auto& owned : *items) {
-    TItemData& item = *owned;
+  // With the quick filter's view of the items, hidden ones are passed without reading them.
+  const uint8_t* shown = idFolder != nullptr ? idFolder->ShownMask(*this) : nullptr;
+  for (size_t k = 0; k < items->size(); ++k) {
+    if (shown != nullptr && shown[k] == 0) continue;
+    TItemData& item = *(*items)[k];
     if (!item.ID_VISIBLE) continue;
     bool wrapped = false;
     if (prev != nullptr) {

@@ -543,6 +543,11 @@ void TItemData::DeSelect() {
   }
 }
 
+void TItemData::SetVisible(bool value) {
+  ID_VISIBLE = value;
+  if (idFolder != nullptr) idFolder->FilterStale();
+}
+
 gfx::TRect TItemData::ItemRect() const {
   return {SC_POS.X, SC_POS.Y, SC_POS.X + ID_WIDTH, SC_POS.Y + ID_HEIGHT};
 }

@@ -139,7 +139,7 @@ class TItemData : public ctrl::TSmartCtrl {
   gfx::TRect ItemRect() const;
   bool Showing() const;
   TDataLink DataLink() { return TDataLink{this}; }
-  void SetVisible(bool value) { ID_VISIBLE = value; }
+  void SetVisible(bool value);
   void SetStyle(TViewStyle style) { ID_STYLE = style; }
   TFolderHost* Holder() const;
 

@@ -226,6 +226,7 @@ TItemData* TVirtualFolder::Item_SetGroup(TItemData* item, TGroupMode groupMode) 
   item->idGroupData = group;
   group->SubItems().push_back(std::move(owned));
   group->ID_VISIBLE = true;
+  FFoldedValid = false;  // the flat list no longer follows the groups
   return item;
 }
 
@@ -553,6 +554,7 @@ void TVirtualFolder::PrepareFilter(const std::shared_ptr<const config::TOptions>
   // beside it, so a keystroke reads the items only to change what it shows.
   FFolded.resize(vfPointers.size());
   FFilterKinds.resize(vfPointers.size());
+  FShown.resize(vfPointers.size());
   for (size_t i = 0; i < vfPointers.size(); ++i) {
     TItemData* item = vfPointers[i].ItemData;
     uint8_t kind = 0;
@@ -563,10 +565,22 @@ void TVirtualFolder::PrepareFilter(const std::shared_ptr<const config::TOptions>
       if (item->SubItem_Count() > 0) kind |= kFilterSubItems;
     }
     FFilterKinds[i] = kind;
+    FShown[i] = item->ID_VISIBLE ? 1 : 0;
     FFolded[i] = (kind & kFilterGroup) ? std::string() : FoldForFilter(item->ID_FILE_DATA.FD_NAME);
   }
   FFoldedValid = true;
   FFilterOptions = held;  // held, so another snapshot can not come at the same address
+}
+
+const uint8_t* TVirtualFolder::ShownMask(const TGroupData& group) const {
+  if (!FFoldedValid || group.idPointer < 0) return nullptr;
+  const TItemList* items = group.ExistingSubItems();
+  const size_t first = size_t(group.idPointer) + 1;
+  if (items == nullptr || items->empty() || first + items->size() > FShown.size()) return nullptr;
+  // The mask follows the group's items only while they stand right after it, in their order.
+  if (items->front()->idPointer != int32_t(first) || items->back()->idPointer != int32_t(first + items->size() - 1))
+    return nullptr;
+  return FShown.data() + first;
 }
 
 void TVirtualFolder::QuickFilter(std::string_view text) {
@@ -589,10 +603,13 @@ void TVirtualFolder::QuickFilter(std::string_view text) {
       continue;
     }
     if (kind & kFilterHidden) continue;  // hidden stays hidden, whatever the text
-    TItemData* item = vfPointers[i].ItemData;
-    bool visible = (kind & kFilterSubItems) != 0 && item->SubitemFilter(text);
+    bool visible = (kind & kFilterSubItems) != 0 && vfPointers[i].ItemData->SubitemFilter(text);
     if (!visible) visible = pattern.empty() || std::string_view(FFolded[i]).find(pattern) != std::string_view::npos;
-    if (item->ID_VISIBLE != visible) item->ID_VISIBLE = visible;
+    // The item is touched only when what it shows changes.
+    if (FShown[i] != uint8_t(visible)) {
+      vfPointers[i].ItemData->ID_VISIBLE = visible;
+      FShown[i] = uint8_t(visible);
+    }
     groupShows = groupShows || visible;
   }
   closeGroup();
@@ -873,6 +890,13 @@ bool TVirtualFolder::IsConsistent(std::string* why) const {
     }
   }
   if (place != vfPointers.size()) return fail("the flat list holds entries of no group");
+  if (FFoldedValid) {
+    if (FShown.size() != vfPointers.size() || FFolded.size() != vfPointers.size())
+      return fail("the quick filter's view does not match the flat list");
+    for (size_t i = 0; i < vfPointers.size(); ++i)
+      if ((FFilterKinds[i] & kFilterGroup) == 0 && FShown[i] != uint8_t(vfPointers[i].ItemData->ID_VISIBLE))
+        return fail("the quick filter's view of " + vfPointers[i].ItemData->ID_FILE_DATA.FD_NAME + " is stale");
+  }
   if (FKeyed ? FSortKeys.size() != vfPointers.size() : !FSortKeys.empty())
     return fail("the sort keys do not match the flat list");
   if (selected != vfSelCount) return fail("the selection count is " + std::to_string(vfSelCount) + ", a recount gives " + std::to_string(selected));

@@ -193,8 +193,12 @@ class TVirtualFolder {
   void ItemRenamed(TItemData& item, const std::string& oldName);
   void NoteOnScreen(TItemData& item);
   void ItemGone(const TItemData& item);
-  // Something the quick filter keeps about the entries changed (an item got sub-items).
+  // Something the quick filter keeps about the entries changed (an item got sub-items, or its
+  // visibility was set from outside).
   void FilterStale() { FFoldedValid = false; }
+  // What Group's items show, by their order in the group, when the quick filter's view of them
+  // is current (the layout then need not look at the hidden ones); none otherwise.
+  const uint8_t* ShownMask(const TGroupData& group) const;
   // Layout places Item where it is now: it joins the rows painting and hit tests look at.
   void NoteLaidOut(const TItemData& item);
   const gfx::TFont32& StateFont(TItemSate state) const;
@@ -268,6 +272,7 @@ class TVirtualFolder {
   static constexpr uint8_t kFilterGroup = 1, kFilterHidden = 2, kFilterSubItems = 4;
   std::vector<std::string> FFolded;
   std::vector<uint8_t> FFilterKinds;
+  std::vector<uint8_t> FShown;  // what each item shows, as the filter last set or found it
   bool FFoldedValid = false;
   std::shared_ptr<const config::TOptions> FFilterOptions;  // the options the kinds were made under
   std::vector<TLayoutRow> FRows;
