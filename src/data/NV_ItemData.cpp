@@ -65,6 +65,21 @@ bool Contains(const TItemData& item, std::string_view text) {
 
 // ---- Helpers --------------------------------------------------------------------------------
 
+namespace {
+thread_local const config::TOptions* gScopedOptions = nullptr;
+}  // namespace
+
+TItemOptionsScope::TItemOptionsScope(const config::TOptions& options) : FOuter(gScopedOptions) {
+  gScopedOptions = &options;
+}
+TItemOptionsScope::~TItemOptionsScope() { gScopedOptions = FOuter; }
+
+const config::TOptions& ItemOptions(std::shared_ptr<const config::TOptions>& hold) {
+  if (gScopedOptions != nullptr) return *gScopedOptions;
+  hold = config::Options();
+  return *hold;
+}
+
 config::TDateTime ItemClockNow() { return gItemClock != nullptr ? gItemClock() : config::Now(); }
 void SetItemClock(config::TDateTime (*now)()) { gItemClock = now; }
 
@@ -113,9 +128,10 @@ void TItemData::GenerateID() {
 }
 
 void TItemData::On_Create() {
-  const auto options = config::Options();
-  ID_WIDTH = options->Browsing.ItemWidth;
-  ID_HEIGHT = options->Browsing.ItemHeight;
+  std::shared_ptr<const config::TOptions> hold;
+  const config::TOptions& options = ItemOptions(hold);
+  ID_WIDTH = options.Browsing.ItemWidth;
+  ID_HEIGHT = options.Browsing.ItemHeight;
   SC_POS = {-200, -200};
 }
 
@@ -218,7 +234,8 @@ void TItemData::On_PaintIcon(gfx::TBitmap32& target) {
     TFolderHost* holder = Holder();
     DrawIcon("General", target, SC_POS.X + 5, SC_POS.Y + 5, holder->TestW(), holder->TestH());
   }
-  if (ID_Recent && config::Options()->Browsing.RCIT)
+  std::shared_ptr<const config::TOptions> hold;
+  if (ID_Recent && ItemOptions(hold).Browsing.RCIT)
     if (ctrl::TSkinBuffer* skin = Holder()->Skin())
       skin->DrawImage("ItemNew", target, SC_POS.X - 8, SC_POS.Y - 5, true);
 }
@@ -307,7 +324,8 @@ void TItemData::SetCaptionLength(size_t length) {
 
 void TItemData::CreateCaption() {
   const std::string& name = ID_FILE_DATA.FD_NAME;
-  SetCaptionLength(config::Options()->Browsing.HideFileExtension ? CaptionLengthWithoutExtension(name)
+  std::shared_ptr<const config::TOptions> hold;
+  SetCaptionLength(ItemOptions(hold).Browsing.HideFileExtension ? CaptionLengthWithoutExtension(name)
                                                                  : name.size());
   if (idFolder != nullptr) idFolder->ReDraw();
 }
@@ -433,10 +451,7 @@ void TItemData::ReleaseViewParts() {
 
 // ---- Sub-items --------------------------------------------------------------------------------
 
-TItemData::TItemList& TItemData::SubItems() {
-  if (idFolder != nullptr && !ClassIs<TGroupData>()) idFolder->FilterStale();
-  return ItemParts().SubItems;
-}
+TItemData::TItemList& TItemData::SubItems() { return ItemParts().SubItems; }
 
 const TItemData::TItemList* TItemData::ExistingSubItems() const {
   return FItemParts != nullptr ? &FItemParts->SubItems : nullptr;

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "ctrl/NV_SmartCtrl.h"
+#include "config/NV_Settings.h"
 #include "data/NV_FileData.h"
 #include "data/NV_FolderHost.h"
 #include "data/NV_ItemTypes.h"
@@ -118,7 +119,9 @@ class TItemData : public ctrl::TSmartCtrl {
   void ReleaseViewParts();
 
   // ---- Sub-items --------------------------------------------------------------------------
-  TItemList& SubItems();  // made on first use
+  // Made on first use. Whoever gives sub-items to an item of a folder's flat list (not a group
+  // header) tells the folder (FilterStale): its quick filter asks such items too.
+  TItemList& SubItems();
   const TItemList* ExistingSubItems() const;
   int SubItem_Count(bool onlyVisible = false) const;
   bool SubItem_Get(int index, TItemData*& item) const;
@@ -203,6 +206,21 @@ std::string FoldForFilter(std::string_view text);
 // The theme pictures of an item's and a group header's back, by state.
 std::string_view ItemBackImage(TItemSate state);
 std::string_view GroupBackImage(TItemSate state);
+
+// The options items read. While a folder adds many items at once it puts one snapshot in
+// effect for all of them (a scope on the interface thread); otherwise each look-up takes the
+// options in effect, held in Hold.
+class TItemOptionsScope {
+ public:
+  explicit TItemOptionsScope(const config::TOptions& options);
+  ~TItemOptionsScope();
+  TItemOptionsScope(const TItemOptionsScope&) = delete;
+  TItemOptionsScope& operator=(const TItemOptionsScope&) = delete;
+
+ private:
+  const config::TOptions* FOuter;
+};
+const config::TOptions& ItemOptions(std::shared_ptr<const config::TOptions>& hold);
 
 // An injectable clock for the recent flag and tip: config::Now unless a test sets one.
 config::TDateTime ItemClockNow();

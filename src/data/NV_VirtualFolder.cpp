@@ -143,10 +143,9 @@ void TVirtualFolder::AddEntries(std::vector<TListedEntry>&& entries) {
   NV_ASSERT_UI_THREAD();
   if (entries.empty()) return;
   const auto options = config::Options();
+  const TItemOptionsScope scope(*options);  // one snapshot for every item of the batch
   const config::TDateTime now = ItemClockNow();
   ++FBulk;
-  TItemList added;
-  added.reserve(entries.size());
   // Room for the entries and the group headers grouping them is likely to make: a header past
   // the reserve would move every key made so far.
   constexpr size_t kHeaderRoom = 64;
@@ -166,10 +165,13 @@ void TVirtualFolder::AddEntries(std::vector<TListedEntry>&& entries) {
     vfPointers.push_back({item.get()});
     FSortKeys.push_back(std::move(entry.SortKey));
     if (!FNameIndex.empty()) FNameIndex.emplace(item->ID_FILE_DATA.FD_NAME, item.get());
-    added.push_back(std::move(item));
+    // Grouped at once, while the item is at hand: one walk over the new items, not two.
+    TGroupData* group = GroupFor(item->GetGroupID(vfGroupMode));
+    item->idGroupData = group;
+    group->ID_VISIBLE = true;
+    group->SubItems().push_back(std::move(item));
   }
   FFoldedValid = false;
-  Regroup(std::move(added), vfGroupMode);
   --FBulk;
   UpdateVisible();
   Items_Resort();
