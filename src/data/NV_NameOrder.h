@@ -23,7 +23,8 @@ std::string NameSortKey(std::string_view name);
 // One name in a sort: the first bytes of its key inline (so most comparisons of a large sort
 // never leave the array), the key, the name for ties, and where it came from.
 struct TNameRank {
-  uint64_t Prefix;
+  uint64_t Prefix;   // the key's first eight bytes, then the next eight
+  uint64_t Prefix2;
   std::string_view Key;
   std::string_view Name;
   uint32_t Index;
