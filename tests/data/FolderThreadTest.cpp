@@ -36,6 +36,12 @@ TEST_F(FolderTest, ThreadIconsLoadWhileTheViewScrollsFiltersAndRegroups) {
         return source != nullptr && (source->sdLoaded || source->sdError);
       },
       60000));
+  // Each source was decoded once however many workers and passes asked for it.
+  for (int i : {0, 1, 2}) {
+    const auto source = Host.Cache.Find(Tmp.Path("picture" + std::to_string(i) + ".png"));
+    ASSERT_NE(source, nullptr) << i;
+    if (source->sdLoaded) EXPECT_EQ(source->Version(), 1u) << i;
+  }
   // A tab closed while its workers run: they stop before anything they read goes.
   Folder->Sleep();
   Folder->SetIcons(true);
