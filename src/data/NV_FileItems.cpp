@@ -78,8 +78,6 @@ void TGraphicItem::On_Create() {
 
 void TGraphicItem::On_PaintIcon(gfx::TBitmap32& target) { DrawPreviewIcon(*this, target); }
 
-void TGraphicItem::On_PaintText(gfx::TBitmap32& target) { TItemData::On_PaintText(target); }
-
 TIconRequest TGraphicItem::IconRequest() const {
   const std::string path = ID_FILE_DATA.FD_PATH();
   return TIconRequest{path, path, ikPicture};

@@ -30,7 +30,6 @@ class TGraphicItem : public TFileItem {
 
  public:
   void On_PaintIcon(gfx::TBitmap32& target) override;
-  void On_PaintText(gfx::TBitmap32& target) override;
   TIconRequest IconRequest() const override;
   std::string GetGroupID(TGroupMode groupMode) const override;
   // The tile takes the size of its group's zoom (fixed at 100).

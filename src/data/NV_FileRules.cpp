@@ -13,4 +13,8 @@ bool IsHiddenEntry(const platform::Fs::TFileEntry& entry) {
   return entry.Hidden || entry.Name == kFolderThemeFile || entry.Name == kFolderPictureFile;
 }
 
+bool HiddenByOptions(const TFileData& data, const config::TOptions& options) {
+  return (data.FD_HIDDEN && options.Browsing.HideHidden) || (data.FD_SYSTEM && options.Browsing.HideSystem);
+}
+
 }  // namespace data

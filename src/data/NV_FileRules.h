@@ -2,6 +2,8 @@
 // folder model asks here while it lists a folder.
 #pragma once
 
+#include "config/NV_Settings.h"
+#include "data/NV_FileData.h"
 #include "platform/Fs.h"
 
 namespace data {
@@ -10,5 +12,9 @@ namespace data {
 // folder keeps for this program: its theme (ThemeData.NVS) or its picture (Folder.NVB). The
 // names match exactly, as the program writes them.
 bool IsHiddenEntry(const platform::Fs::TFileEntry& entry);
+
+// The options keep the entry out of view: it is hidden and "HideHidden" is on, or it is a
+// system entry and "HideSystem" is on.
+bool HiddenByOptions(const TFileData& data, const config::TOptions& options);
 
 }  // namespace data

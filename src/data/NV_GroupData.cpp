@@ -39,7 +39,7 @@ void TGroupData::On_PaintItem(gfx::TBitmap32& target) {
 
 void TGroupData::On_PaintSubItem(gfx::TBitmap32& target) {
   // The folder paints only the rows in view (it knows where they are) and lets tiles that
-  // left the view go; see TVirtualFolder::PaintGroup.
+  // left the view go; see TVirtualFolder::PaintGroupItems.
   if (idFolder != nullptr) idFolder->PaintGroupItems(*this, target);
 }
 

@@ -52,11 +52,6 @@ constexpr std::string_view kNoCaption = "Item :)";
 
 TItemData* AsItem(ctrl::TSmartCtrl* control) { return static_cast<TItemData*>(control); }
 
-bool HiddenByOptions(const TFileData& data, const config::TOptions& options) {
-  return (data.FD_HIDDEN && options.Browsing.HideHidden) ||
-         (data.FD_SYSTEM && options.Browsing.HideSystem);
-}
-
 bool Contains(const TItemData& item, std::string_view text) {
   return text.empty() || FoldForFilter(item.ID_FILE_DATA.FD_NAME).find(text) != std::string::npos;
 }
@@ -394,14 +389,18 @@ void TItemData::LoadIcon() {
     LoadIconSource(request, *icon->fiSourceData, holder->IconCache(), holder->Thumbnails());
 }
 
-void TItemData::DrawIcon(std::string_view iconID, gfx::TBitmap32& target, int x, int y, int w, int h) {
+TFileIcon* TItemData::IconToDraw(std::string_view iconID) {
   TFileIcon* icon = nullptr;
-  if (!FindIconData(iconID, icon)) {
-    if (iconID != "General" || Holder() == nullptr) return;
-    // The handle is made when the tile first shows; the folder's icon tasks load its source.
-    const TIconRequest request = IconRequest();
-    AddIconData("General", request.SourceKey, icon, Holder()->IconCache());
-  }
+  if (FindIconData(iconID, icon)) return icon;
+  if (iconID != "General" || Holder() == nullptr) return nullptr;
+  // The handle is made when the tile first shows; the folder's icon tasks load its source.
+  AddIconData("General", IconRequest().SourceKey, icon, Holder()->IconCache());
+  return icon;
+}
+
+void TItemData::DrawIcon(std::string_view iconID, gfx::TBitmap32& target, int x, int y, int w, int h) {
+  TFileIcon* icon = IconToDraw(iconID);
+  if (icon == nullptr) return;
   try {
     icon->Draw(target, x, y, w, h);
   } catch (...) {
@@ -412,12 +411,8 @@ void TItemData::DrawIcon(std::string_view iconID, gfx::TBitmap32& target, int x,
 
 void TItemData::DrawIcon(std::string_view iconID, gfx::TBitmap32& target, const gfx::TRect& rect,
                          int w, int h) {
-  TFileIcon* icon = nullptr;
-  if (!FindIconData(iconID, icon)) {
-    if (iconID != "General" || Holder() == nullptr) return;
-    const TIconRequest request = IconRequest();
-    AddIconData("General", request.SourceKey, icon, Holder()->IconCache());
-  }
+  TFileIcon* icon = IconToDraw(iconID);
+  if (icon == nullptr) return;
   try {
     icon->Draw(target, rect, w, h);
   } catch (...) {

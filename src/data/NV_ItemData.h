@@ -179,6 +179,8 @@ class TItemData : public ctrl::TSmartCtrl {
   // The caption drawn through the item's own caption cache into Rect.
   void DrawCaption(gfx::TBitmap32& target, const gfx::TRect& rect);
   void GenerateID() override;
+  // The handle DrawIcon draws: found, or for "General" made on the tile's first draw.
+  TFileIcon* IconToDraw(std::string_view iconID);
 
  private:
   struct TItemParts;

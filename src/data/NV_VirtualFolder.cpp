@@ -9,6 +9,7 @@
 #include "ctrl/NV_CtrlManager.h"
 #include "data/NV_FileCommands.h"
 #include "data/NV_FileItems.h"
+#include "data/NV_FileRules.h"
 #include "data/NV_FolderIcons.h"
 #include "data/NV_NameOrder.h"
 #include "platform/Dialogs.h"
@@ -23,11 +24,6 @@ namespace {
 // check (it compares class names, too dear once per entry of a filter or a walk).
 bool IsGroup(const TItemData* item) {
   return item->idGroupData == nullptr && item->ClassIs<TGroupData>();
-}
-
-bool HiddenByOptions(const TFileData& data, const config::TOptions& options) {
-  return (data.FD_HIDDEN && options.Browsing.HideHidden) ||
-         (data.FD_SYSTEM && options.Browsing.HideSystem);
 }
 
 int Sign(int64_t value) { return value < 0 ? -1 : (value > 0 ? 1 : 0); }
@@ -313,12 +309,7 @@ TItemData* TVirtualFolder::Item_ByPath(const std::string& path) {
 void TVirtualFolder::ItemRenamed(TItemData& item, const std::string& oldName) {
   if (item.idPointer >= 0 && size_t(item.idPointer) < FSortKeys.size()) FSortKeys[size_t(item.idPointer)].clear();
   if (!FNameIndex.empty()) {
-    const auto [first, last] = FNameIndex.equal_range(oldName);
-    for (auto it = first; it != last; ++it)
-      if (it->second == &item) {
-        FNameIndex.erase(it);
-        break;
-      }
+    ForgetName(item, oldName);
     FNameIndex.emplace(item.ID_FILE_DATA.FD_NAME, &item);
   }
   FFoldedValid = false;
@@ -328,14 +319,16 @@ void TVirtualFolder::ItemGone(const TItemData& item) {
   if (FDestroying) return;
   FOnScreen.erase(const_cast<TItemData*>(&item));
   FDrawn.erase(const_cast<TItemData*>(&item));
-  if (!FNameIndex.empty()) {
-    const auto [first, last] = FNameIndex.equal_range(item.ID_FILE_DATA.FD_NAME);
-    for (auto it = first; it != last; ++it)
-      if (it->second == &item) {
-        FNameIndex.erase(it);
-        break;
-      }
-  }
+  ForgetName(item, item.ID_FILE_DATA.FD_NAME);
+}
+
+void TVirtualFolder::ForgetName(const TItemData& item, const std::string& name) {
+  const auto [first, last] = FNameIndex.equal_range(name);
+  for (auto it = first; it != last; ++it)
+    if (it->second == &item) {
+      FNameIndex.erase(it);
+      return;
+    }
 }
 
 void TVirtualFolder::Clear() {

@@ -254,7 +254,7 @@ class TVirtualFolder {
   void ForgetItem(const TItemData& item);
   void TakeOutOfGroup(TItemData& item, std::unique_ptr<TItemData>* owned);
   void FillNewItem(TItemData& item, const config::TOptions& options);
-  void ClearNameIndex() { FNameIndex.clear(); }
+  void ForgetName(const TItemData& item, const std::string& name);
   void PrepareFilter(const std::shared_ptr<const config::TOptions>& options);
 
   ctrl::TLifeToken FLife;
@@ -266,7 +266,8 @@ class TVirtualFolder {
   // by the listing worker, or here on the first sort, and moved along when the list is rebuilt.
   std::vector<std::string> FSortKeys;
   bool FKeyed = false;  // FSortKeys runs beside the flat list
-  std::unordered_map<std::string, TItemData*> FNameIndex;  // made on the first look-up by path
+  // Made on the first look-up by path; a name may stand in several folders (search results).
+  std::unordered_multimap<std::string, TItemData*> FNameIndex;
   // The quick filter's view of the flat list, by place: the folded names and what else the
   // filter asks of each entry. Made on the first keystroke, kept while the list stays as it is.
   static constexpr uint8_t kFilterGroup = 1, kFilterHidden = 2, kFilterSubItems = 4;

@@ -40,7 +40,9 @@ TEST_F(FolderTest, ThreadIconsLoadWhileTheViewScrollsFiltersAndRegroups) {
   for (int i : {0, 1, 2}) {
     const auto source = Host.Cache.Find(Tmp.Path("picture" + std::to_string(i) + ".png"));
     ASSERT_NE(source, nullptr) << i;
-    if (source->sdLoaded) EXPECT_EQ(source->Version(), 1u) << i;
+    if (source->sdLoaded) {
+      EXPECT_EQ(source->Version(), 1u) << i;
+    }
   }
   // A tab closed while its workers run: they stop before anything they read goes.
   Folder->Sleep();
